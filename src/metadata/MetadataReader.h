@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ImageMetadata.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace optara {
+
+// Turns one photo file into a record. Stateless: any number of threads may
+// call readMetadata at once.
+class MetadataReader {
+public:
+    static const MetadataReader& shared();
+
+    MetadataReader(const MetadataReader&) = delete;
+    MetadataReader& operator=(const MetadataReader&) = delete;
+
+    // No record when the file cannot be opened or is not a readable JPEG.
+    std::optional<ImageMetadata> readMetadata(const std::filesystem::path& url) const;
+
+private:
+    MetadataReader() = default;
+};
+
+}  // namespace optara
