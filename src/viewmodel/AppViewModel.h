@@ -8,7 +8,12 @@
 #include <QUrl>
 #include <QVariantList>
 
+#include <filesystem>
 #include <vector>
+
+namespace optara {
+class ProcessingRun;
+}
 
 // The state of one window. Lives on the GUI thread; every property changes
 // there, and a processing run publishes once, at its end.
@@ -44,4 +49,27 @@ signals:
     void topLensesChanged();
     void topFocalLengthsChanged();
     void topAperturesChanged();
+
+private:
+    friend class optara::ProcessingRun;
+
+    // Run on a worker thread: they read the file system only.
+    static std::vector<std::filesystem::path> gatherFiles(const std::vector<std::filesystem::path>& locations);
+    static bool isJpeg(const std::filesystem::path& location);
+    // The location's bytes as the file system knows them, or empty for a
+    // URL that names no local file.
+    static std::filesystem::path localPath(const QUrl& url);
+
+    void refreshStats();
+    // The end of one run, in one stretch on the GUI thread.
+    void finishRun(std::vector<optara::ImageMetadata> batch);
+
+    bool isProcessing_ = false;
+    std::vector<optara::ImageMetadata> processedImages_;
+    QVariantList topCameras_;
+    QVariantList topLenses_;
+    QVariantList topFocalLengths_;
+    QVariantList topApertures_;
+    // isProcessing goes back to false only when the last run ends.
+    int runsInFlight_ = 0;
 };
