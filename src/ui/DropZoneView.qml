@@ -1,0 +1,153 @@
+import QtQuick
+
+// The screen shown before any photo is analysed: drop files or folders here,
+// or pick them with "Browse Files". Hovering drags press the zone into its shadow.
+Item {
+    id: root
+
+    // Anything with processURLs(list<url>); the zone never reads its state.
+    property var viewModel: null
+    readonly property alias isHovering: dropTarget.isHovering
+    // Motion progress from idle (0) to hovering (1), for the zone and the tile.
+    readonly property real zoneProgress: zoneSpring.value
+    readonly property real tileProgress: tileSpring.value
+    // Replaceable in tests; anything with open() and a chosen(urls) signal.
+    property var picker: defaultPicker
+
+    function browse() {
+        picker.open()
+    }
+
+    function hand(urls) {
+        if (root.viewModel && urls.length > 0)
+            root.viewModel.processURLs(urls)
+    }
+
+    Spring {
+        id: zoneSpring
+        response: Theme.zoneSpringResponse
+        dampingFraction: Theme.zoneSpringDamping
+        target: dropTarget.isHovering ? 1 : 0
+    }
+    Spring {
+        id: tileSpring
+        response: Theme.tileSpringResponse
+        dampingFraction: Theme.tileSpringDamping
+        target: dropTarget.isHovering ? 1 : 0
+    }
+    PhotoPicker {
+        id: defaultPicker
+    }
+    Connections {
+        target: root.picker
+        ignoreUnknownSignals: true
+        function onChosen(urls) { root.hand(urls) }
+    }
+
+    HardShadowBox {
+        id: zone
+        objectName: "zone"
+        width: root.width
+        height: root.height
+        faceColor: Theme.mix(Theme.neoCard, Theme.neoBackground, root.zoneProgress)
+        shadowX: 12 * (1 - root.zoneProgress)
+        shadowY: shadowX
+        strokeWidth: 4
+        centredStroke: true
+        transform: Translate {
+            x: 12 * root.zoneProgress
+            y: 12 * root.zoneProgress
+        }
+
+        Column {
+            id: stack
+            anchors.centerIn: parent
+            width: parent.width
+            spacing: 40
+
+            Item {
+                id: tile
+                objectName: "tile"
+                width: 120
+                height: 120
+                anchors.horizontalCenter: parent.horizontalCenter
+
+                HardShadowBox {
+                    objectName: "tileSquare"
+                    anchors.fill: parent
+                    faceColor: Theme.mix(Theme.neoCard, Theme.neoBackground, root.tileProgress)
+                    shadowX: 6 * (1 - root.tileProgress)
+                    shadowY: shadowX
+                    strokeWidth: 4
+                    transform: Translate {
+                        x: 6 * root.tileProgress
+                        y: 6 * root.tileProgress
+                    }
+                }
+                SymbolIcon {
+                    objectName: "tileSymbol"
+                    name: "photo.badge.plus"
+                    color: Theme.mix(Theme.neoText, Theme.neoAccent, root.tileProgress)
+                    width: 56
+                    height: 48
+                    anchors.centerIn: parent
+                    transform: Translate {
+                        x: 6 * root.tileProgress
+                        y: 6 * root.tileProgress
+                    }
+                }
+            }
+
+            Column {
+                spacing: 16
+                width: parent.width
+
+                Text {
+                    objectName: "headline"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: qsTr("Drop Photos Here")
+                    font.family: Theme.serifFamily
+                    font.pixelSize: Theme.title
+                    font.bold: true
+                    color: Theme.neoText
+                }
+                Text {
+                    objectName: "subtitle"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    width: Math.min(implicitWidth, parent.width - 32)
+                    text: qsTr("Supports JPEGs and folders containing JPEGs")
+                    font.family: Theme.monospacedFamily
+                    font.pixelSize: Theme.subheadline
+                    font.bold: true
+                    font.capitalization: Font.AllUppercase
+                    color: Theme.neoText
+                    opacity: 0.8
+                    wrapMode: Text.WordWrap
+                    horizontalAlignment: Text.AlignHCenter
+                }
+            }
+
+            Item {
+                width: browseButton.implicitWidth
+                height: browseButton.implicitHeight + 10
+                anchors.horizontalCenter: parent.horizontalCenter
+
+                NeobrutalistButton {
+                    id: browseButton
+                    objectName: "browseButton"
+                    y: 10
+                    text: qsTr("Browse Files")
+                    onClicked: root.browse()
+                }
+            }
+        }
+    }
+
+    // On the zone's resting frame, so the pressed-in offset does not move the target.
+    FileDropTarget {
+        id: dropTarget
+        objectName: "dropTarget"
+        anchors.fill: parent
+        onDropped: (urls) => root.hand(urls)
+    }
+}

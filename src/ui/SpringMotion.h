@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <QQmlParserStatus>
+#include <QtQml/qqmlregistration.h>
+
+namespace optara::ui {
+
+struct SpringState {
+    double position;  // displacement from the target
+    double velocity;
+};
+
+// Exact solution of x'' + c x' + k x = 0 on unit mass after dt seconds, with
+// k = (2π/response)² and c = 4π·dampingFraction/response.
+SpringState advanceSpring(SpringState start, double response, double dampingFraction, double dt);
+
+}  // namespace optara::ui
+
+// A value that follows `target` along a damped spring, as the views' hover
+// motion does. Bind visuals to `value`; change `target` to start a motion.
+class Spring : public QObject, public QQmlParserStatus {
+    Q_OBJECT
+    Q_INTERFACES(QQmlParserStatus)
+    QML_ELEMENT
+    Q_PROPERTY(double target READ target WRITE setTarget NOTIFY targetChanged)
+    Q_PROPERTY(double value READ value NOTIFY valueChanged)
+    Q_PROPERTY(double response READ response WRITE setResponse NOTIFY responseChanged)
+    Q_PROPERTY(double dampingFraction READ dampingFraction WRITE setDampingFraction NOTIFY dampingFractionChanged)
+    Q_PROPERTY(bool running READ running NOTIFY runningChanged)
+
+public:
+    explicit Spring(QObject* parent = nullptr);
+
+    double target() const { return target_; }
+    void setTarget(double target);
+    double value() const { return value_; }
+    double response() const { return response_; }
+    void setResponse(double response);
+    double dampingFraction() const { return dampingFraction_; }
+    void setDampingFraction(double fraction);
+    bool running() const { return timer_.isActive(); }
+
+    void classBegin() override {}
+    void componentComplete() override;
+
+    // Jumps to the target with no motion.
+    Q_INVOKABLE void settle();
+    // Advances the motion by dt seconds; the frame timer calls it with real time.
+    Q_INVOKABLE void advance(double dt);
+
+signals:
+    void targetChanged();
+    void valueChanged();
+    void responseChanged();
+    void dampingFractionChanged();
+    void runningChanged();
+
+private:
+    void tick();
+    void stop();
+
+    double target_ = 0.0;
+    double value_ = 0.0;
+    double velocity_ = 0.0;
+    double response_ = 0.55;
+    double dampingFraction_ = 1.0;
+    bool complete_ = false;
+    QTimer timer_;
+    QElapsedTimer clock_;
+};

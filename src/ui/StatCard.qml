@@ -1,0 +1,182 @@
+import QtQuick
+
+// One ranked list as a card: a framed symbol and title, a heavy rule, then the
+// first ten rows as labelled bars, or "No data available" when the list is empty.
+Item {
+    id: card
+
+    property string title: ""
+    // Ranked rows, each {id, label, count}; only the first ten are drawn.
+    property var items: []
+    property string icon: ""
+
+    readonly property int maximumRows: 10
+    readonly property var shownRows: Array.isArray(items) ? items.slice(0, maximumRows)
+                                                          : (items && items.length !== undefined
+                                                             ? Array.prototype.slice.call(items, 0, maximumRows) : [])
+    readonly property real scaleMaximum: {
+        let greatest = -Infinity
+        for (let i = 0; i < shownRows.length; ++i)
+            greatest = Math.max(greatest, Number(shownRows[i].count))
+        return shownRows.length > 0 ? greatest : 1.0
+    }
+    readonly property real innerWidth: width - 64
+
+    // Bar width for a count over a bar line of width lineWidth; never below 4,
+    // and 4 whenever the quotient is not a number.
+    function barWidth(count, maximum, lineWidth) {
+        const w = Number(count) / Number(maximum) * (lineWidth - 60)
+        return isNaN(w) ? 4 : Math.max(w, 4)
+    }
+
+    implicitWidth: 400
+    implicitHeight: column.implicitHeight + 64
+
+    HardShadowBox {
+        anchors.fill: parent
+        faceColor: Theme.neoCard
+        shadowX: 8
+        shadowY: 8
+        strokeWidth: 4
+        centredStroke: true
+    }
+
+    Column {
+        id: column
+        x: 32
+        y: 32
+        width: card.innerWidth
+        spacing: 24
+
+        Row {
+            objectName: "header"
+            spacing: 16
+
+            HardShadowBox {
+                objectName: "iconBox"
+                width: 44
+                height: 44
+                anchors.verticalCenter: parent.verticalCenter
+                faceColor: Theme.neoCard
+                shadowX: 4
+                shadowY: 4
+                strokeWidth: 3
+
+                SymbolIcon {
+                    objectName: "cardSymbol"
+                    anchors.centerIn: parent
+                    width: Theme.title3 * 1.3
+                    height: Theme.title3 * 1.3
+                    name: card.icon
+                    color: Theme.neoAccent
+                }
+            }
+            Text {
+                objectName: "cardTitle"
+                anchors.verticalCenter: parent.verticalCenter
+                text: card.title
+                textFormat: Text.PlainText
+                font.family: Theme.serifFamily
+                font.pixelSize: Theme.title
+                font.bold: true
+                font.letterSpacing: -0.5
+                color: Theme.neoText
+                width: Math.min(implicitWidth, Math.max(0, card.innerWidth - 60))
+                wrapMode: Text.Wrap
+            }
+        }
+
+        Rectangle {
+            objectName: "rule"
+            width: parent.width
+            height: 3
+            color: Theme.neoText
+            antialiasing: false
+        }
+
+        Item {
+            objectName: "emptyState"
+            visible: card.shownRows.length === 0
+            width: parent.width
+            height: visible ? emptyText.implicitHeight + 120 : 0
+
+            Text {
+                id: emptyText
+                objectName: "emptyText"
+                y: 60
+                width: parent.width
+                horizontalAlignment: Text.AlignHCenter
+                text: qsTr("No data available")
+                font.family: Theme.monospacedFamily
+                font.pixelSize: Theme.body
+                font.bold: true
+                font.capitalization: Font.AllUppercase
+                color: Theme.neoText
+                opacity: 0.6
+            }
+        }
+
+        Item {
+            objectName: "rowsArea"
+            visible: card.shownRows.length > 0
+            width: parent.width
+            height: visible ? rows.implicitHeight + 8 : 0
+
+            Column {
+                id: rows
+                y: 8
+                width: parent.width
+                spacing: 24
+
+                Repeater {
+                    model: card.shownRows
+
+                    Column {
+                        id: row
+                        objectName: "statRow"
+                        required property var modelData
+                        readonly property real barWidth: card.barWidth(modelData.count, card.scaleMaximum, width)
+                        width: rows.width
+                        spacing: 8
+
+                        Text {
+                            objectName: "rowLabel"
+                            width: parent.width
+                            text: String(row.modelData.label)
+                            textFormat: Text.PlainText
+                            font.family: Theme.defaultFamily
+                            font.pixelSize: 16
+                            font.bold: true
+                            color: Theme.neoText
+                            maximumLineCount: 1
+                            elide: Text.ElideRight
+                        }
+                        Item {
+                            objectName: "barLine"
+                            width: parent.width
+                            height: 24
+
+                            Rectangle {
+                                objectName: "bar"
+                                width: row.barWidth
+                                height: 24
+                                color: Theme.neoAccent
+                                antialiasing: false
+                            }
+                            Text {
+                                objectName: "rowCount"
+                                x: row.barWidth + 12
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: qsTr("%1").arg(Math.trunc(Number(row.modelData.count)))
+                                font.family: Theme.monospacedFamily
+                                font.pixelSize: 20
+                                font.bold: true
+                                color: Theme.neoText
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

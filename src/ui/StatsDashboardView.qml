@@ -1,0 +1,173 @@
+import QtQuick
+import QtQuick.Controls.Basic as Controls
+
+// The screen shown once photos have been analysed: the photo count, the title,
+// Restart, and four cards in two columns, all scrolling over a fixed background.
+Item {
+    id: root
+
+    // Anything with processedImageCount, topCameras, topLenses, topFocalLengths,
+    // topApertures and clearData().
+    property var viewModel: null
+    readonly property int photoCount: viewModel ? viewModel.processedImageCount : 0
+    readonly property real contentWidth: scroll.availableWidth
+
+    // Emitted after Restart has emptied the view model, for the owner to animate the change.
+    signal restarted()
+
+    function restart() {
+        if (!root.viewModel)
+            return
+        root.viewModel.clearData()
+        root.restarted()
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.neoBackground
+    }
+
+    Controls.ScrollView {
+        id: scroll
+        objectName: "scroll"
+        anchors.fill: parent
+        contentWidth: availableWidth
+        contentHeight: content.height
+        Controls.ScrollBar.vertical.policy: Controls.ScrollBar.AlwaysOn
+        Controls.ScrollBar.horizontal.policy: Controls.ScrollBar.AlwaysOff
+
+        Column {
+            id: content
+            objectName: "content"
+            width: root.contentWidth
+            height: implicitHeight + 60
+            spacing: 40
+
+            Item {
+                id: header
+                objectName: "headerRow"
+                readonly property real shareWidth: (width - 64 - 2 * 8) / 3
+                width: parent.width
+                height: 32 + Math.max(countLine.height, titleText.implicitHeight, restartButton.implicitHeight)
+
+                Item {
+                    id: countLine
+                    objectName: "countLine"
+                    x: 32
+                    y: 32 + (header.height - 32 - height) / 2
+                    width: header.shareWidth
+                    height: countText.implicitHeight
+
+                    Text {
+                        id: countText
+                        objectName: "photoCount"
+                        text: qsTr("%1").arg(root.photoCount)
+                        font.family: Theme.monospacedFamily
+                        font.pixelSize: Theme.title
+                        font.weight: Font.Black
+                        color: Theme.neoText
+                    }
+                    Text {
+                        objectName: "photosAnalyzed"
+                        x: countText.width + 6
+                        anchors.baseline: countText.baseline
+                        width: Math.max(0, countLine.width - x)
+                        elide: Text.ElideRight
+                        text: qsTr("Photos Analyzed")
+                        font.family: Theme.defaultFamily
+                        font.pixelSize: Theme.title3
+                        font.weight: Font.Medium
+                        font.capitalization: Font.AllUppercase
+                        color: Theme.neoText
+                        opacity: 0.8
+                    }
+                }
+                Text {
+                    id: titleText
+                    objectName: "appTitle"
+                    x: 32 + header.shareWidth + 8 + (header.shareWidth - width) / 2
+                    y: 32 + (header.height - 32 - height) / 2
+                    text: qsTr("Optara")
+                    font.family: Theme.serifFamily
+                    font.pixelSize: Theme.largeTitle
+                    font.weight: Font.Black
+                    font.letterSpacing: -1
+                    color: Theme.neoText
+                }
+                NeobrutalistButton {
+                    id: restartButton
+                    objectName: "restartButton"
+                    x: header.width - 32 - width
+                    y: 32 + (header.height - 32 - height) / 2
+                    symbol: "arrow.counterclockwise"
+                    text: qsTr("Restart")
+                    onClicked: root.restart()
+                }
+            }
+
+            Rectangle {
+                objectName: "dashboardRule"
+                x: 32
+                width: parent.width - 64
+                height: 3
+                color: Theme.neoText
+                antialiasing: false
+            }
+
+            Grid {
+                id: grid
+                objectName: "cardGrid"
+                readonly property real cardWidth: Math.max(10, (width - 48) / 2)
+                x: 32
+                width: parent.width - 64
+                columns: 2
+                columnSpacing: 48
+                rowSpacing: 48
+                verticalItemAlignment: Grid.AlignTop
+
+                StatCard {
+                    objectName: "camerasCard"
+                    width: grid.cardWidth
+                    title: "Cameras"
+                    items: root.viewModel ? root.viewModel.topCameras : []
+                    icon: "camera.fill"
+                }
+                StatCard {
+                    objectName: "lensesCard"
+                    width: grid.cardWidth
+                    title: "Lenses"
+                    items: root.viewModel ? root.viewModel.topLenses : []
+                    icon: "camera.aperture"
+                }
+                StatCard {
+                    objectName: "focalLengthsCard"
+                    width: grid.cardWidth
+                    title: "Focal Lengths"
+                    items: root.viewModel ? root.viewModel.topFocalLengths : []
+                    icon: "scope"
+                }
+                StatCard {
+                    objectName: "aperturesCard"
+                    width: grid.cardWidth
+                    title: "Apertures"
+                    items: root.viewModel ? root.viewModel.topApertures : []
+                    icon: "f.cursive.circle"
+                }
+            }
+
+            Text {
+                objectName: "credit"
+                width: parent.width
+                topPadding: 40
+                bottomPadding: 20
+                horizontalAlignment: Text.AlignHCenter
+                text: qsTr("optara.app")
+                font.family: Theme.monospacedFamily
+                font.pixelSize: Theme.headline
+                font.bold: true
+                color: Theme.neoText
+                opacity: 0.8
+            }
+        }
+    }
+}
