@@ -1,0 +1,92 @@
+#include "WindowManager.h"
+
+#include "AppViewModel.h"
+
+#include <QCoreApplication>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
+
+namespace {
+const char* const viewModelKey = "optaraViewModel";
+}
+
+WindowManager::WindowManager(QQmlEngine& engine, QObject* parent)
+    : QObject(parent), engine_(engine), component_(&engine, QUrl(QStringLiteral("qrc:/Optara/App/AppWindow.qml")))
+{
+    engine_.addImportPath(QStringLiteral("qrc:/"));
+    if (component_.isError())
+        qWarning().noquote() << component_.errorString();
+}
+
+WindowManager::~WindowManager()
+{
+    for (const auto& window : std::as_const(windows_))
+        delete window.data();
+}
+
+QQuickWindow* WindowManager::newWindow()
+{
+    // A run in flight keeps its model until it ends; the window owns it otherwise.
+    auto* model = new AppViewModel;
+    QObject* object = component_.createWithInitialProperties(
+        {{QStringLiteral("viewModel"), QVariant::fromValue(model)}, {QStringLiteral("shell"), QVariant::fromValue(this)}});
+    auto* window = qobject_cast<QQuickWindow*>(object);
+    if (window == nullptr) {
+        qWarning().noquote() << component_.errorString();
+        delete object;
+        delete model;
+        return nullptr;
+    }
+    QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
+    window->setProperty(viewModelKey, QVariant::fromValue(model));
+    windows_.append(window);
+    connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
+        if (!visible)
+            release(window);
+    });
+    window->show();
+    window->requestActivate();
+    emit windowsChanged();
+    return window;
+}
+
+void WindowManager::quit()
+{
+    QCoreApplication::quit();
+}
+
+QList<QQuickWindow*> WindowManager::windows() const
+{
+    QList<QQuickWindow*> open;
+    for (const auto& window : windows_)
+        if (window)
+            open.append(window.data());
+    return open;
+}
+
+AppViewModel* WindowManager::viewModel(const QQuickWindow* window)
+{
+    return window != nullptr ? window->property(viewModelKey).value<AppViewModel*>() : nullptr;
+}
+
+void WindowManager::release(QQuickWindow* window)
+{
+    if (!windows_.removeOne(window))
+        return;
+    AppViewModel* model = viewModel(window);
+    window->deleteLater();
+    if (model != nullptr) {
+        if (model->isProcessing()) {
+            connect(model, &AppViewModel::isProcessingChanged, model, [model] {
+                if (!model->isProcessing())
+                    model->deleteLater();
+            });
+        } else {
+            model->deleteLater();
+        }
+    }
+    emit windowsChanged();
+}

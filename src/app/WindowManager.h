@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QQmlComponent>
+
+class AppViewModel;
+class QQmlEngine;
+class QQuickWindow;
+
+// Opens the app's one kind of window, each with a view model of its own, and
+// releases both when the window closes. Closing the last window quits.
+class WindowManager : public QObject {
+    Q_OBJECT
+
+public:
+    explicit WindowManager(QQmlEngine& engine, QObject* parent = nullptr);
+    ~WindowManager() override;
+
+    // Opens and shows a new window; nullptr if the window could not be built.
+    Q_INVOKABLE QQuickWindow* newWindow();
+    Q_INVOKABLE void quit();
+
+    QList<QQuickWindow*> windows() const;
+    static AppViewModel* viewModel(const QQuickWindow* window);
+
+signals:
+    void windowsChanged();
+
+private:
+    void release(QQuickWindow* window);
+
+    QQmlEngine& engine_;
+    QQmlComponent component_;
+    QList<QPointer<QQuickWindow>> windows_;
+};
