@@ -13,6 +13,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <climits>
 #include <deque>
 #include <functional>
 #include <iterator>
@@ -140,10 +141,10 @@ private:
             locations.swap(locations_);
         }
         std::vector<fs::path> candidates = AppViewModel::gatherFiles(locations);
-        {
-            const std::lock_guard lock(mutex_);
-            candidates_ = std::move(candidates);
-        }
+        const std::lock_guard lock(mutex_);
+        candidates_ = std::move(candidates);
+        // Posted under the lock the GUI side takes first, so the run cannot be
+        // deleted before this worker is done with it.
         QMetaObject::invokeMethod(this, "walked", Qt::QueuedConnection);
     }
 
@@ -156,10 +157,8 @@ private:
             if (auto record = MetadataReader::shared().readMetadata(candidates_[i]))
                 records.push_back(std::move(*record));
         }
-        {
-            const std::lock_guard lock(mutex_);
-            arrived_.push_back(std::move(records));
-        }
+        const std::lock_guard lock(mutex_);
+        arrived_.push_back(std::move(records));
         QMetaObject::invokeMethod(this, "collect", Qt::QueuedConnection);
     }
 
