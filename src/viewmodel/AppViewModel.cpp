@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -108,6 +109,9 @@ public:
             finish();
             return;
         }
+        // No reallocation of the batch while results arrive: moving tens of
+        // thousands of records at once would stall the GUI thread.
+        batch_.reserve(count);
         // Small chunks keep every pool thread busy to the end; a few hundred
         // files per chunk keep the GUI thread's share to one event per chunk.
         const std::size_t threads = static_cast<std::size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
@@ -164,7 +168,9 @@ private:
 
     void finish()
     {
-        candidates_ = {};
+        // A hundred thousand paths take milliseconds to free: not on the GUI thread.
+        auto spent = std::make_shared<std::vector<fs::path>>(std::move(candidates_));
+        WorkQueue::shared().post([spent = std::move(spent)] {});
         if (owner_)
             owner_->finishRun(std::move(batch_));
         deleteLater();
