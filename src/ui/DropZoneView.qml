@@ -1,4 +1,5 @@
 import QtQuick
+import Optara.Ui
 
 // The screen shown before any photo is analysed: drop files or folders here,
 // or pick them with "Browse Files". Hovering drags press the zone into its shadow.

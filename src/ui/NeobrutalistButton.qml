@@ -1,4 +1,5 @@
 import QtQuick
+import Optara.Ui
 import QtQuick.Templates as T
 
 // The flat, outlined button that casts a hard shadow and sinks into it while pressed.

@@ -1,4 +1,5 @@
 import QtQuick
+import Optara.Ui
 
 // One ranked list as a card: a framed symbol and title, a heavy rule, then the
 // first ten rows as labelled bars, or "No data available" when the list is empty.
@@ -167,7 +168,7 @@ Item {
                                 objectName: "rowCount"
                                 x: row.barWidth + 12
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: qsTr("%1").arg(Math.trunc(Number(row.modelData.count)))
+                                text: qsTr("%1").arg(Math.trunc(Number(row.modelData.count)).toFixed(0))
                                 font.family: Theme.monospacedFamily
                                 font.pixelSize: 20
                                 font.bold: true

@@ -61,7 +61,7 @@ Item {
                     Text {
                         id: countText
                         objectName: "photoCount"
-                        text: qsTr("%1").arg(root.photoCount)
+                        text: qsTr("%1").arg(root.photoCount.toFixed(0))
                         font.family: Theme.monospacedFamily
                         font.pixelSize: Theme.title
                         font.weight: Font.Black
