@@ -14,9 +14,11 @@ const char* const viewModelKey = "optaraViewModel";
 }
 
 WindowManager::WindowManager(QQmlEngine& engine, QObject* parent)
-    : QObject(parent), engine_(engine), component_(&engine, QUrl(QStringLiteral("qrc:/Optara/App/AppWindow.qml")))
+    : QObject(parent), engine_(engine), component_(&engine)
 {
+    // The views module lives in the resources; it must be findable before the window compiles.
     engine_.addImportPath(QStringLiteral("qrc:/"));
+    component_.loadUrl(QUrl(QStringLiteral("qrc:/Optara/App/AppWindow.qml")));
     if (component_.isError())
         qWarning().noquote() << component_.errorString();
 }

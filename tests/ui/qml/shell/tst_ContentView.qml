@@ -42,12 +42,13 @@ Item {
             model.isProcessing = data.processing
             model.processedImageCount = data.photos
             const root = loader.item
+            // A replaced view is deleted on the next turn of the event loop.
+            tryVerify(() => (findChild(root, "dropZone") !== null) === data.dropZone)
+            tryVerify(() => (findChild(root, "dashboard") !== null) === !data.dropZone)
+            tryVerify(() => (findChild(root, "processingOverlay") !== null) === data.overlay)
             const zone = findChild(root, "dropZone")
             const dashboard = findChild(root, "dashboard")
-            compare(zone !== null, data.dropZone)
-            compare(dashboard !== null, !data.dropZone)
             const overlay = findChild(root, "processingOverlay")
-            compare(overlay !== null, data.overlay)
             if (data.dropZone) {
                 const at = zone.mapToItem(root, 0, 0)
                 compare(at.x, 60)
