@@ -84,7 +84,7 @@ double floorMs(const fs::path& root, std::size_t& files, double& walkMs)
 struct RunFigures {
     double totalMs = 0;
     double maxStallMs = 0;
-    double maxStallAtMs = 0;  // when it ended, from the start of the run
+    double maxStallAtMs = 0; // when it ended, from the start of the run
     double publishMs = 0;
     long residentGrowth = 0;
     int photos = 0;
@@ -124,7 +124,8 @@ RunFigures pipeline(const fs::path& root)
         }
     });
 
-    const QUrl url = QUrl::fromEncoded("file://" + QByteArray::fromStdString(root.native()).toPercentEncoding("/"));
+    const QUrl url =
+        QUrl::fromEncoded("file://" + QByteArray::fromStdString(root.native()).toPercentEncoding("/"));
     start = Clock::now();
     lastTick = start;
     ticker.start();
@@ -139,7 +140,7 @@ RunFigures pipeline(const fs::path& root)
     return figures;
 }
 
-}  // namespace
+} // namespace
 
 int runPipelineBench(int argc, char** argv)
 {
@@ -154,18 +155,20 @@ int runPipelineBench(int argc, char** argv)
 
     std::size_t files = 0;
     double walkMs = 0;
-    const double warmMs = floorMs(root, files, walkMs);  // brings the tree into the page cache
+    const double warmMs = floorMs(root, files, walkMs); // brings the tree into the page cache
     std::printf("warm-up floor: %zu candidates in %.1f ms\n", files, warmMs);
 
     const RunFigures run = pipeline(root);
     const double floor = floorMs(root, files, walkMs);
-    std::printf("pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in %.1f ms "
-                "(walk %.1f ms); threads=%d\n",
-                run.photos, run.totalMs, run.maxStallAtMs, files, floor, walkMs,
-                QThreadPool::globalInstance()->maxThreadCount());
+    std::printf(
+        "pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in %.1f ms "
+        "(walk %.1f ms); threads=%d\n",
+        run.photos, run.totalMs, run.maxStallAtMs, files, floor, walkMs,
+        QThreadPool::globalInstance()->maxThreadCount());
 
     const double seconds = run.totalMs / 1000.0;
-    std::printf("photos=%d photos_per_s=%.0f floor_ratio=%.2f max_stall_ms=%.1f publish_ms=%.1f bytes_per_photo=%.0f\n",
+    std::printf("photos=%d photos_per_s=%.0f floor_ratio=%.2f max_stall_ms=%.1f publish_ms=%.1f "
+                "bytes_per_photo=%.0f\n",
                 run.photos, seconds > 0 ? run.photos / seconds : 0.0, floor > 0 ? run.totalMs / floor : 0.0,
                 run.maxStallMs, run.publishMs,
                 run.photos > 0 ? static_cast<double>(run.residentGrowth) / run.photos : 0.0);

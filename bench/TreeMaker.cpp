@@ -27,13 +27,24 @@ struct Gear {
 };
 
 constexpr Gear cameras[] = {
-    {"Canon", "Canon EOS R5"}, {"Canon", "Canon EOS 5D Mark IV"}, {"NIKON CORPORATION", "NIKON Z 6_2"},
-    {"NIKON CORPORATION", "NIKON D850"}, {"SONY", "ILCE-7M4"}, {"FUJIFILM", "X-T4"},
-    {"OLYMPUS CORPORATION", "E-M1MarkIII"}, {"Apple", "iPhone 13 Pro"},
+    {"Canon", "Canon EOS R5"},
+    {"Canon", "Canon EOS 5D Mark IV"},
+    {"NIKON CORPORATION", "NIKON Z 6_2"},
+    {"NIKON CORPORATION", "NIKON D850"},
+    {"SONY", "ILCE-7M4"},
+    {"FUJIFILM", "X-T4"},
+    {"OLYMPUS CORPORATION", "E-M1MarkIII"},
+    {"Apple", "iPhone 13 Pro"},
 };
 constexpr const char* lenses[] = {
-    "RF24-70mm F2.8 L IS USM", "EF70-200mm f/2.8L IS III USM", "NIKKOR Z 24-70mm f/4 S",
-    "AF-S NIKKOR 50mm f/1.8G", "FE 85mm F1.8", "XF35mmF1.4 R", "M.12-40mm F2.8", "iPhone 13 Pro back camera",
+    "RF24-70mm F2.8 L IS USM",
+    "EF70-200mm f/2.8L IS III USM",
+    "NIKKOR Z 24-70mm f/4 S",
+    "AF-S NIKKOR 50mm f/1.8G",
+    "FE 85mm F1.8",
+    "XF35mmF1.4 R",
+    "M.12-40mm F2.8",
+    "iPhone 13 Pro back camera",
 };
 constexpr Rational focals[] = {{24, 1}, {35, 1}, {50, 1}, {85, 1}, {135, 1}, {200, 1}, {57, 10}, {700, 10}};
 constexpr Rational apertures[] = {{14, 10}, {18, 10}, {28, 10}, {4, 1}, {56, 10}, {8, 1}, {11, 1}, {15, 10}};
@@ -64,15 +75,15 @@ std::vector<std::uint8_t> photo(std::uint32_t index)
     fields.fNumber = apertures[(h >> 16) % std::size(apertures)];
     fields.exposureTime = Rational{1, 30u << ((h >> 20) % 6)};
     fields.iso = std::vector<std::uint16_t>{static_cast<std::uint16_t>(100u << ((h >> 24) % 6))};
-    fields.dateTimeOriginal = "2023:0" + std::to_string(1 + (h >> 27) % 9) + ":1" + std::to_string(h % 10) + " 12:34:56";
-    std::vector<std::uint8_t> bytes =
-        optara::testing::photoJpeg(fields, (h >> 3) & 1 ? optara::testing::ByteOrder::Big
-                                                         : optara::testing::ByteOrder::Little);
+    fields.dateTimeOriginal =
+        "2023:0" + std::to_string(1 + (h >> 27) % 9) + ":1" + std::to_string(h % 10) + " 12:34:56";
+    std::vector<std::uint8_t> bytes = optara::testing::photoJpeg(
+        fields, (h >> 3) & 1 ? optara::testing::ByteOrder::Big : optara::testing::ByteOrder::Little);
 
-    std::size_t at = 2;  // after SOI
+    std::size_t at = 2; // after SOI
     if (bytes.size() > 6 && bytes[2] == 0xFF && bytes[3] == 0xE1)
         at = 4 + (std::size_t(bytes[4]) << 8 | bytes[5]);
-    const std::size_t filler = 12 * 1024 + (h >> 5) % (28 * 1024);  // 12 to 40 KiB
+    const std::size_t filler = 12 * 1024 + (h >> 5) % (28 * 1024); // 12 to 40 KiB
     std::vector<std::uint8_t> comment;
     comment.reserve(filler + 4);
     const std::size_t length = filler + 2;
@@ -100,7 +111,7 @@ int usage()
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int runMakeTree(int argc, char** argv)
 {
@@ -119,7 +130,8 @@ int runMakeTree(int argc, char** argv)
         for (long long folder = 0; written < count; ++folder) {
             // year/month/day, 28 days a month, 12 months a year
             const fs::path dir = root / std::to_string(2000 + folder / (12 * 28)) /
-                                 std::to_string(1 + folder / 28 % 12) / ("day-" + std::to_string(1 + folder % 28));
+                                 std::to_string(1 + folder / 28 % 12) /
+                                 ("day-" + std::to_string(1 + folder % 28));
             fs::create_directories(dir);
             writeText(dir / ".index", "hidden side file\n");
             ++hidden;

@@ -74,7 +74,7 @@ private:
     Pump pump_;
 };
 
-}  // namespace
+} // namespace
 
 // One processing run: the walk, then the reads in chunks, then the hand-over
 // of the batch. Lives on the GUI thread and deletes itself once every worker
@@ -114,7 +114,8 @@ public:
         batch_.reserve(count);
         // Small chunks keep every pool thread busy to the end; a few hundred
         // files per chunk keep the GUI thread's share to one event per chunk.
-        const std::size_t threads = static_cast<std::size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+        const std::size_t threads =
+            static_cast<std::size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
         const std::size_t chunk = std::clamp<std::size_t>(count / (threads * 8), 1, 256);
         for (std::size_t begin = 0; begin < count; begin += chunk) {
             const std::size_t end = std::min(count, begin + chunk);
@@ -176,9 +177,9 @@ private:
         deleteLater();
     }
 
-    QPointer<AppViewModel> owner_;  // GUI thread only
-    std::vector<ImageMetadata> batch_;  // GUI thread only
-    int reportsOutstanding_ = 0;  // GUI thread only
+    QPointer<AppViewModel> owner_;     // GUI thread only
+    std::vector<ImageMetadata> batch_; // GUI thread only
+    int reportsOutstanding_ = 0;       // GUI thread only
 
     std::mutex mutex_;
     std::vector<fs::path> locations_;
@@ -186,7 +187,7 @@ private:
     std::vector<std::vector<ImageMetadata>> arrived_;
 };
 
-}  // namespace optara
+} // namespace optara
 
 namespace {
 
@@ -197,16 +198,19 @@ QVariantList toVariantList(const std::vector<optara::StatItem>& items)
     for (const optara::StatItem& item : items) {
         list.append(QVariantMap{
             {QStringLiteral("id"), QString::fromStdString(item.id().toString())},
-            {QStringLiteral("label"), QString::fromUtf8(item.label().data(), static_cast<qsizetype>(item.label().size()))},
+            {QStringLiteral("label"),
+             QString::fromUtf8(item.label().data(), static_cast<qsizetype>(item.label().size()))},
             {QStringLiteral("count"), QVariant::fromValue<qint64>(item.count())},
         });
     }
     return list;
 }
 
-}  // namespace
+} // namespace
 
-AppViewModel::AppViewModel(QObject* parent) : QObject(parent) {}
+AppViewModel::AppViewModel(QObject* parent) : QObject(parent)
+{
+}
 
 bool AppViewModel::isProcessing() const
 {
@@ -260,7 +264,7 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
 
 void AppViewModel::clearData()
 {
-    std::vector<optara::ImageMetadata>().swap(processedImages_);  // gives the memory back
+    std::vector<optara::ImageMetadata>().swap(processedImages_); // gives the memory back
     emit processedImagesChanged();
     refreshStats();
 }

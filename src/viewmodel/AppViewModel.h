@@ -54,7 +54,8 @@ private:
     friend class optara::ProcessingRun;
 
     // Run on a worker thread: they read the file system only.
-    static std::vector<std::filesystem::path> gatherFiles(const std::vector<std::filesystem::path>& locations);
+    static std::vector<std::filesystem::path>
+    gatherFiles(const std::vector<std::filesystem::path>& locations);
     static bool isJpeg(const std::filesystem::path& location);
     // The location's bytes as the file system knows them, or empty for a
     // URL that names no local file.

@@ -39,9 +39,9 @@ void writePhoto(const fs::path& file, int i)
     fields.fNumber = apertures[i % 5];
     fields.iso = std::vector<std::uint16_t>{static_cast<std::uint16_t>(100 * (1 + i % 8))};
     fs::create_directories(file.parent_path());
-    optara::testing::writeBytes(file, optara::testing::photoJpeg(
-                                          fields, i % 2 ? optara::testing::ByteOrder::Big
-                                                        : optara::testing::ByteOrder::Little));
+    optara::testing::writeBytes(
+        file, optara::testing::photoJpeg(fields, i % 2 ? optara::testing::ByteOrder::Big
+                                                       : optara::testing::ByteOrder::Little));
 }
 
 // A file URL carrying the path's bytes as they are, UTF-8 or not.
@@ -147,10 +147,11 @@ public:
     std::vector<Emission> emissions;
 };
 
-const QStringList endOfRun = {"processedImages", "topCameras", "topLenses", "topFocalLengths", "topApertures"};
+const QStringList endOfRun = {"processedImages", "topCameras", "topLenses", "topFocalLengths",
+                              "topApertures"};
 const QStringList oneRun = QStringList{"isProcessing"} + endOfRun + QStringList{"isProcessing"};
 
-}  // namespace
+} // namespace
 
 class AppViewModelTest : public QObject {
     Q_OBJECT
@@ -171,9 +172,9 @@ private slots:
 
 private:
     QTemporaryDir dir_;
-    fs::path tree_;   // the awkward tree of the gathering table
-    fs::path big_;    // plenty of photos, so a run takes several event-loop turns
-    fs::path small_;  // a few photos
+    fs::path tree_;  // the awkward tree of the gathering table
+    fs::path big_;   // plenty of photos, so a run takes several event-loop turns
+    fs::path small_; // a few photos
     int bigCount_ = 600;
 };
 
@@ -184,9 +185,9 @@ void AppViewModelTest::initTestCase()
 
     tree_ = root / "tree";
     int i = 0;
-    for (const char* name : {"a.jpg", "B.JPG", "sub/c.JpEg", "sub/deep/deeper/d.jpeg", ".hidden.jpg",
-                             ".hiddendir/e.jpg", "shots.jpg/f.jpg", "sub/photo.jpg.txt", "sub/noext",
-                             "sub/x.jpe", "locked/g.jpg", "\xff\xfe.jpg"})
+    for (const char* name :
+         {"a.jpg", "B.JPG", "sub/c.JpEg", "sub/deep/deeper/d.jpeg", ".hidden.jpg", ".hiddendir/e.jpg",
+          "shots.jpg/f.jpg", "sub/photo.jpg.txt", "sub/noext", "sub/x.jpe", "locked/g.jpg", "\xff\xfe.jpg"})
         writePhoto(tree_ / name, i++);
     optara::testing::writeBytes(tree_ / "sub/broken.jpg", {0xFF, 0xD8, 0xFF});
     optara::testing::writeBytes(tree_ / "notes.txt", {'h', 'i'});
@@ -240,8 +241,9 @@ void AppViewModelTest::publishesOnceAtTheEndInOrder()
     std::vector<Sample> samples;
     QTimer sampler;
     sampler.setInterval(0);
-    connect(&sampler, &QTimer::timeout, this,
-            [&] { samples.push_back({model.isProcessing(), model.processedImageCount(), publishedRows(model)}); });
+    connect(&sampler, &QTimer::timeout, this, [&] {
+        samples.push_back({model.isProcessing(), model.processedImageCount(), publishedRows(model)});
+    });
     sampler.start();
 
     model.processURLs({fileUrl(big_)});
@@ -290,23 +292,28 @@ void AppViewModelTest::gathersThroughTheViewModel_data()
     QTest::addColumn<QStringList>("locations");
     QTest::addColumn<QStringList>("expected");
 
-    QStringList inFolder = {"B.JPG", "a.jpg", "shots.jpg/f.jpg", "sub/c.JpEg", "sub/deep/deeper/d.jpeg",
+    QStringList inFolder = {"B.JPG",
+                            "a.jpg",
+                            "shots.jpg/f.jpg",
+                            "sub/c.JpEg",
+                            "sub/deep/deeper/d.jpeg",
                             QString::fromLatin1("\xff\xfe.jpg")};
-    const bool root = ::geteuid() == 0;  // reads the locked folder all the same
+    const bool root = ::geteuid() == 0; // reads the locked folder all the same
     if (root)
         inFolder << "locked/g.jpg";
     QTest::newRow("folder: nested, cased, folder named .jpg; no hidden, fifo, loop, dangling")
         << QStringList{"."} << inFolder;
     QTest::newRow("hidden file given directly") << QStringList{".hidden.jpg"} << QStringList{".hidden.jpg"};
     QTest::newRow("same file twice and through its folder")
-        << QStringList{"a.jpg", "a.jpg", "sub/deep"} << QStringList{"a.jpg", "a.jpg", "sub/deep/deeper/d.jpeg"};
+        << QStringList{"a.jpg", "a.jpg", "sub/deep"}
+        << QStringList{"a.jpg", "a.jpg", "sub/deep/deeper/d.jpeg"};
     QTest::newRow("names that fail the test, whatever the content")
         << QStringList{"sub/photo.jpg.txt", "sub/noext", "sub/x.jpe", "notes.txt"} << QStringList{};
     QTest::newRow("nothing there, dangling link, fifo, unreadable JPEG")
         << QStringList{"missing.jpg", "dangling.jpg", "x.jpg", "sub/broken.jpg"} << QStringList{};
     QTest::newRow("no locations") << QStringList{} << QStringList{};
-    QTest::newRow("name that is not UTF-8")
-        << QStringList{QString::fromLatin1("\xff\xfe.jpg")} << QStringList{QString::fromLatin1("\xff\xfe.jpg")};
+    QTest::newRow("name that is not UTF-8") << QStringList{QString::fromLatin1("\xff\xfe.jpg")}
+                                            << QStringList{QString::fromLatin1("\xff\xfe.jpg")};
     if (!root)
         QTest::newRow("folder without read permission") << QStringList{"locked"} << QStringList{};
 }
@@ -401,7 +408,7 @@ void AppViewModelTest::clearDataDuringARunKeepsTheRunsBatch()
     QVERIFY(waitUntilIdle(model));
 
     model.processURLs({fileUrl(big_)});
-    QTest::qWait(1);  // let the run get going
+    QTest::qWait(1); // let the run get going
     model.clearData();
     QCOMPARE(model.processedImageCount(), 0);
     for (const Rows& rows : publishedRows(model))
