@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,5 +32,89 @@ struct PhotoFields {
 std::vector<std::uint8_t> photoJpeg(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
 
 void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
+
+// Lower-level pieces, for files that are broken on purpose.
+
+enum TiffType : std::uint16_t {
+    Byte = 1,
+    Ascii = 2,
+    Short = 3,
+    Long = 4,
+    RationalType = 5,
+    SignedByte = 6,
+    Undefined = 7,
+    SignedShort = 8,
+    SignedLong = 9,
+    SignedRational = 10,
+    Float = 11,
+    Double = 12,
+    Utf8 = 129,
+};
+
+// One IFD entry as it will be written. data holds the value bytes already in
+// the block's byte order; it is stored inline when type size x count fits in
+// four bytes and in the data area otherwise, whatever its real length, so a
+// count may claim more than is there.
+struct IfdEntry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    std::vector<std::uint8_t> data;
+    // Written into the value field as is (an offset of our choosing); data is
+    // then not stored.
+    std::optional<std::uint32_t> rawValue;
+};
+
+struct Ifd {
+    std::vector<IfdEntry> entries;
+    std::uint32_t next = 0;
+    // Overrides the entry count written in front of the entries.
+    std::optional<std::uint16_t> claimedCount;
+};
+
+// Encodes entries in one byte order and lays out TIFF blocks:
+// header, IFD0 at offset 8, the Exif IFD right after it, then the data area.
+class TiffBuilder {
+public:
+    static constexpr std::uint32_t ifd0Offset = 8;
+
+    explicit TiffBuilder(ByteOrder order = ByteOrder::Little) : order_(order) {}
+    ByteOrder order() const { return order_; }
+
+    // Texts get their terminating NUL, counted.
+    IfdEntry ascii(std::uint16_t tag, std::string_view text, std::uint16_t type = Ascii) const;
+    IfdEntry raw(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::vector<std::uint8_t> data) const;
+    IfdEntry bytes(std::uint16_t tag, const std::vector<std::uint8_t>& values, std::uint16_t type = Byte) const;
+    IfdEntry shorts(std::uint16_t tag, const std::vector<std::uint16_t>& values, std::uint16_t type = Short) const;
+    IfdEntry longs(std::uint16_t tag, const std::vector<std::uint32_t>& values, std::uint16_t type = Long) const;
+    IfdEntry rationals(std::uint16_t tag, const std::vector<Rational>& values) const;
+    IfdEntry signedRationals(std::uint16_t tag, const std::vector<std::pair<std::int32_t, std::int32_t>>& values) const;
+    IfdEntry floats(std::uint16_t tag, const std::vector<float>& values) const;
+    IfdEntry doubles(std::uint16_t tag, const std::vector<double>& values) const;
+
+    // IFD0 gets an Exif pointer (0x8769) to the Exif IFD unless it has one.
+    std::vector<std::uint8_t> block(const Ifd& ifd0, const std::optional<Ifd>& exif = std::nullopt) const;
+
+    // Where block() puts the Exif IFD for this IFD0 (for hand-made pointers).
+    static std::uint32_t exifOffset(const Ifd& ifd0, bool addsPointer);
+
+    void put16(std::vector<std::uint8_t>& out, std::uint16_t value) const;
+    void put32(std::vector<std::uint8_t>& out, std::uint32_t value) const;
+
+private:
+    ByteOrder order_;
+};
+
+// A marker segment with its length field; a payload too long for the field is
+// cut so that the length stays truthful.
+std::vector<std::uint8_t> segment(std::uint8_t marker, const std::vector<std::uint8_t>& payload);
+// APP1 with "Exif\0\0" and the TIFF block.
+std::vector<std::uint8_t> exifSegment(const std::vector<std::uint8_t>& tiff);
+// SOI, the segments in order, then a decodable 8x8 grey image and EOI.
+std::vector<std::uint8_t> jpeg(const std::vector<std::vector<std::uint8_t>>& segments);
+// The segments from the quantisation table to EOI, SOS included.
+std::vector<std::uint8_t> tinyImage();
+// The TIFF block photoJpeg puts in its APP1.
+std::vector<std::uint8_t> photoTiff(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
 
 }  // namespace optara::testing

@@ -1,0 +1,150 @@
+#include "MetadataReader.h"
+
+#include "ExifReader.h"
+
+#include <cerrno>
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <string_view>
+
+namespace optara {
+
+namespace {
+
+std::optional<std::string_view> textOf(const exif::Map* map, std::string_view key)
+{
+    const exif::Value* value = map ? exif::find(*map, key) : nullptr;
+    const std::string* text = value ? value->text() : nullptr;
+    return text ? std::optional<std::string_view>(*text) : std::nullopt;
+}
+
+// Reals as they are; integers only when a double holds them exactly.
+std::optional<double> realOf(const exif::Map* map, std::string_view key)
+{
+    const exif::Value* value = map ? exif::find(*map, key) : nullptr;
+    if (!value)
+        return std::nullopt;
+    if (const double* real = value->real())
+        return *real;
+    if (const std::int64_t* integer = value->integer()) {
+        const auto real = static_cast<double>(*integer);
+        // 2^63 itself is out of range for the round trip, hence the bound.
+        if (real < 9223372036854775808.0 && static_cast<std::int64_t>(real) == *integer)
+            return real;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> integralOf(const exif::Value& value)
+{
+    if (const std::int64_t* integer = value.integer())
+        return *integer;
+    if (const double* real = value.real()) {
+        if (std::isfinite(*real) && std::trunc(*real) == *real && *real >= -9223372036854775808.0
+            && *real < 9223372036854775808.0)
+            return static_cast<std::int64_t>(*real);
+    }
+    return std::nullopt;
+}
+
+// The first element of a non-empty list of integral numbers.
+std::optional<std::int64_t> isoOf(const exif::Map* map)
+{
+    const exif::Value* value = map ? exif::find(*map, "ISOSpeedRatings") : nullptr;
+    const exif::List* list = value ? value->list() : nullptr;
+    if (!list || list->empty())
+        return std::nullopt;
+    for (const exif::Value& element : *list) {
+        if (!integralOf(element))
+            return std::nullopt;
+    }
+    return integralOf(list->front());
+}
+
+std::optional<int> digits(std::string_view text, std::size_t at, std::size_t count)
+{
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+int daysInMonth(int year, int month)
+{
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// "yyyy:MM:dd HH:mm:ss" exactly, read as local wall-clock time; mktime settles
+// daylight saving as the C library does.
+std::optional<ImageMetadata::TimePoint> parseExifDate(std::string_view text)
+{
+    static constexpr std::string_view layout = "dddd:dd:dd dd:dd:dd";
+    if (text.size() != layout.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        if (layout[i] != 'd' && text[i] != layout[i])
+            return std::nullopt;
+    }
+    const auto year = digits(text, 0, 4);
+    const auto month = digits(text, 5, 2);
+    const auto day = digits(text, 8, 2);
+    const auto hour = digits(text, 11, 2);
+    const auto minute = digits(text, 14, 2);
+    const auto second = digits(text, 17, 2);
+    if (!year || !month || !day || !hour || !minute || !second)
+        return std::nullopt;
+    if (*year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > daysInMonth(*year, *month) || *hour > 23
+        || *minute > 59 || *second > 59)
+        return std::nullopt;
+
+    std::tm fields{};
+    fields.tm_year = *year - 1900;
+    fields.tm_mon = *month - 1;
+    fields.tm_mday = *day;
+    fields.tm_hour = *hour;
+    fields.tm_min = *minute;
+    fields.tm_sec = *second;
+    fields.tm_isdst = -1;
+    errno = 0;
+    const std::time_t time = std::mktime(&fields);
+    if (time == static_cast<std::time_t>(-1) && errno != 0)
+        return std::nullopt;
+    return std::chrono::time_point_cast<ImageMetadata::TimePoint::duration>(
+        std::chrono::system_clock::from_time_t(time));
+}
+
+}  // namespace
+
+const MetadataReader& MetadataReader::shared()
+{
+    static const MetadataReader reader;
+    return reader;
+}
+
+std::optional<ImageMetadata> MetadataReader::readMetadata(const std::filesystem::path& url) const
+{
+    const std::optional<exif::Map> properties = exif::readFileProperties(url);
+    if (!properties)
+        return std::nullopt;
+
+    const auto subMap = [&](std::string_view key) -> const exif::Map* {
+        const exif::Value* value = exif::find(*properties, key);
+        return value ? value->map() : nullptr;
+    };
+    const exif::Map* exifMap = subMap("{Exif}");
+    const exif::Map* tiffMap = subMap("{TIFF}");
+
+    const auto date = textOf(exifMap, "DateTimeOriginal");
+    return ImageMetadata(url.native(), textOf(tiffMap, "Make"), textOf(tiffMap, "Model"),
+                         textOf(exifMap, "LensModel"), realOf(exifMap, "FocalLength"),
+                         realOf(exifMap, "FNumber"), isoOf(exifMap), realOf(exifMap, "ExposureTime"),
+                         date ? parseExifDate(*date) : std::nullopt);
+}
+
+}  // namespace optara
