@@ -17,14 +17,14 @@ enum class ByteOrder { Little, Big };
 using Rational = std::pair<std::uint32_t, std::uint32_t>;
 
 struct PhotoFields {
-    std::optional<std::string> make;                    // IFD0 0x010F
-    std::optional<std::string> model;                   // IFD0 0x0110
-    std::optional<std::string> lens;                    // Exif 0xA434
-    std::optional<Rational> focalLength;                // Exif 0x920A
-    std::optional<Rational> fNumber;                    // Exif 0x829D
-    std::optional<Rational> exposureTime;               // Exif 0x829A
-    std::optional<std::vector<std::uint16_t>> iso;      // Exif 0x8827
-    std::optional<std::string> dateTimeOriginal;        // Exif 0x9003
+    std::optional<std::string> make{};               // IFD0 0x010F
+    std::optional<std::string> model{};              // IFD0 0x0110
+    std::optional<std::string> lens{};               // Exif 0xA434
+    std::optional<Rational> focalLength{};           // Exif 0x920A
+    std::optional<Rational> fNumber{};               // Exif 0x829D
+    std::optional<Rational> exposureTime{};          // Exif 0x829A
+    std::optional<std::vector<std::uint16_t>> iso{}; // Exif 0x8827
+    std::optional<std::string> dateTimeOriginal{};   // Exif 0x9003
 };
 
 // SOI, an APP1 "Exif" segment with IFD0 and (when any Exif field is set) an
@@ -69,7 +69,7 @@ struct Ifd {
     std::vector<IfdEntry> entries;
     std::uint32_t next = 0;
     // Overrides the entry count written in front of the entries.
-    std::optional<std::uint16_t> claimedCount;
+    std::optional<std::uint16_t> claimedCount{};
 };
 
 // Encodes entries in one byte order and lays out TIFF blocks:
