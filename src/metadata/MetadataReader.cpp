@@ -1,11 +1,9 @@
 #include "MetadataReader.h"
 
 #include "ExifReader.h"
+#include "LocalTime.h"
 
-#include <cerrno>
 #include <cmath>
-#include <ctime>
-#include <limits>
 #include <string_view>
 
 namespace optara {
@@ -80,8 +78,7 @@ int daysInMonth(int year, int month)
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
-// "yyyy:MM:dd HH:mm:ss" exactly, read as local wall-clock time; mktime settles
-// daylight saving as the C library does.
+// "yyyy:MM:dd HH:mm:ss" exactly, read as local wall-clock time.
 std::optional<ImageMetadata::TimePoint> parseExifDate(std::string_view text)
 {
     static constexpr std::string_view layout = "dddd:dd:dd dd:dd:dd";
@@ -103,20 +100,11 @@ std::optional<ImageMetadata::TimePoint> parseExifDate(std::string_view text)
         || *minute > 59 || *second > 59)
         return std::nullopt;
 
-    std::tm fields{};
-    fields.tm_year = *year - 1900;
-    fields.tm_mon = *month - 1;
-    fields.tm_mday = *day;
-    fields.tm_hour = *hour;
-    fields.tm_min = *minute;
-    fields.tm_sec = *second;
-    fields.tm_isdst = -1;
-    errno = 0;
-    const std::time_t time = std::mktime(&fields);
-    if (time == static_cast<std::time_t>(-1) && errno != 0)
+    const auto seconds = secondsSinceEpoch(
+        {*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day), *hour, *minute, *second});
+    if (!seconds)
         return std::nullopt;
-    return std::chrono::time_point_cast<ImageMetadata::TimePoint::duration>(
-        std::chrono::system_clock::from_time_t(time));
+    return ImageMetadata::TimePoint(std::chrono::seconds(*seconds));
 }
 
 }  // namespace

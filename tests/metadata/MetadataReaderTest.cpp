@@ -1,4 +1,5 @@
 #include "MetadataReader.h"
+#include "LocalTime.h"
 #include "PhotoBuilder.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <future>
+#include <random>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -330,6 +332,136 @@ TEST(MetadataReader, CaptureDateIsExactlyTheExifLayoutInLocalTime)
         EXPECT_EQ(record->creationDate(), c.expected);
         EXPECT_EQ(record->cameraMake(), "Acme");
         EXPECT_EQ(record->aperture(), 4.0);
+    }
+}
+
+// Switches the process's time zone for one test and back.
+class ZoneOverride {
+  public:
+    explicit ZoneOverride(const char* zone)
+    {
+        if (const char* previous = std::getenv("TZ"))
+            previous_ = previous;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ZoneOverride()
+    {
+        if (previous_)
+            ::setenv("TZ", previous_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    ZoneOverride(const ZoneOverride&) = delete;
+    ZoneOverride& operator=(const ZoneOverride&) = delete;
+
+  private:
+    std::optional<std::string> previous_;
+};
+
+std::tm tmOf(const WallClockTime& time)
+{
+    std::tm fields{};
+    fields.tm_year = time.year - 1900;
+    fields.tm_mon = static_cast<int>(time.month) - 1;
+    fields.tm_mday = static_cast<int>(time.day);
+    fields.tm_hour = time.hour;
+    fields.tm_min = time.minute;
+    fields.tm_sec = time.second;
+    fields.tm_isdst = -1;
+    return fields;
+}
+
+// mktime settles a repeated hour by the offset its previous call used, so it
+// is first asked for the same time a day earlier.
+std::int64_t mktimeAfterTheDayBefore(const WallClockTime& time)
+{
+    std::tm dayBefore = tmOf(time);
+    dayBefore.tm_mday -= 1;
+    std::mktime(&dayBefore);
+    std::tm fields = tmOf(time);
+    return std::mktime(&fields);
+}
+
+std::vector<WallClockTime> wallTimesToCompare()
+{
+    using namespace std::chrono;
+    std::vector<WallClockTime> times;
+    for (const int y : {2021, 1945, 1970, 2040}) {
+        for (sys_days d = year{y} / January / 1; d < sys_days(year{y + 1} / January / 1); d += days{1}) {
+            const year_month_day date{d};
+            for (int minute = 0; minute < 24 * 60; minute += 15) {
+                times.push_back({y, static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                                 minute / 60, minute % 60, 7});
+            }
+        }
+    }
+    std::mt19937 random(20211031);
+    for (int i = 0; i < 2000; ++i) {
+        const auto pick = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
+        times.push_back({pick(1, 9999), static_cast<unsigned>(pick(1, 12)),
+                         static_cast<unsigned>(pick(1, 28)), pick(0, 23), pick(0, 59), pick(0, 59)});
+    }
+    return times;
+}
+
+TEST(MetadataReader, LocalTimeAgreesWithMktimeAcrossDaylightSavingChanges)
+{
+    const std::vector<WallClockTime> times = wallTimesToCompare();
+    int zonesFound = 0;
+    for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "UTC"}) {
+        if (!fs::exists(fs::path("/usr/share/zoneinfo") / zone))
+            continue;
+        ++zonesFound;
+        const ZoneOverride inZone(zone);
+        int mismatches = 0;
+        for (const WallClockTime& time : times) {
+            const std::int64_t expected = mktimeAfterTheDayBefore(time);
+            const auto seconds = secondsSinceEpoch(time);
+            if (seconds == expected)
+                continue;
+            ADD_FAILURE() << zone << " " << time.year << "-" << time.month << "-" << time.day << " "
+                          << time.hour << ":" << time.minute << ":" << time.second << ": " << show(seconds)
+                          << " != " << expected;
+            if (++mismatches == 10)
+                break;
+        }
+    }
+    if (zonesFound == 0)
+        GTEST_SKIP() << "no time zone data installed";
+}
+
+// The reader settles times that a change of offset skips or repeats the same
+// way every time, whatever it read before.
+TEST(MetadataReader, DaylightSavingChangesGiveOneAnswerWhateverCameBefore)
+{
+    if (!fs::exists("/usr/share/zoneinfo/Europe/Berlin"))
+        GTEST_SKIP() << "no time zone data installed";
+    const ZoneOverride inZone("Europe/Berlin");
+    const ScratchDir dir;
+    const auto dated = [&](const char* text) {
+        return dir.write(std::string(text).substr(0, 10) + ".jpg",
+                         testing::photoJpeg({.dateTimeOriginal = text}));
+    };
+    const fs::path winter = dated("2021:01:10 12:00:00");
+    const fs::path summer = dated("2021:07:10 12:00:00");
+    const fs::path skipped = dated("2021:03:28 02:30:00");
+    const fs::path repeated = dated("2021:10:31 02:30:00");
+    const auto seconds = [](const std::optional<ImageMetadata>& record) {
+        return duration_cast<std::chrono::seconds>(record->creationDate()->time_since_epoch()).count();
+    };
+    for (const fs::path& before : {winter, summer}) {
+        SCOPED_TRACE(before.filename().string());
+        ASSERT_TRUE(read(before));
+        const auto forward = read(skipped);
+        ASSERT_TRUE(read(before));
+        const auto twice = read(repeated);
+        ASSERT_TRUE(forward && forward->creationDate() && twice && twice->creationDate());
+        // 02:30 does not exist and becomes 03:30 summer time, one hour after 01:30 winter time.
+        EXPECT_EQ(seconds(forward), mktimeAfterTheDayBefore({2021, 3, 28, 1, 30, 0}) + 3600);
+        // 02:30 happens in summer time first, one hour before it happens again.
+        EXPECT_EQ(seconds(twice), mktimeAfterTheDayBefore({2021, 10, 31, 3, 30, 0}) - 2 * 3600);
     }
 }
 
