@@ -1,0 +1,55 @@
+// Any bytes as a file on disk through the reader. The file path must give
+// exactly what the in-memory path gives for the same bytes, and a record
+// exactly when there is a property map.
+
+#include "ExifReader.h"
+#include "MetadataReader.h"
+#include "SameProperties.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+std::string photoPath;
+int photoFd = -1;
+
+void removePhoto()
+{
+    ::unlink(photoPath.c_str());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "optara-fuzz-XXXXXX.jpg").string();
+    photoFd = ::mkstemps(pattern.data(), 4);
+    if (photoFd < 0)
+        std::abort();
+    photoPath = pattern;
+    std::atexit(removePhoto);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (::ftruncate(photoFd, 0) != 0 || ::pwrite(photoFd, data, size, 0) != static_cast<ssize_t>(size))
+        std::abort();
+
+    const auto fromFile = optara::exif::readFileProperties(photoPath);
+    if (!optara::exif::sameProperties(fromFile, optara::exif::readProperties({data, size})))
+        std::abort();
+
+    const auto record = optara::MetadataReader::shared().readMetadata(photoPath);
+    if (record.has_value() != fromFile.has_value())
+        std::abort();
+    if (record && (record->cameraName().empty() || record->url() != photoPath))
+        std::abort();
+    return 0;
+}
