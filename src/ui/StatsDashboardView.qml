@@ -128,28 +128,28 @@ Item {
                 StatCard {
                     objectName: "camerasCard"
                     width: grid.cardWidth
-                    title: "Cameras"
+                    title: qsTr("Cameras")
                     items: root.viewModel ? root.viewModel.topCameras : []
                     icon: "camera.fill"
                 }
                 StatCard {
                     objectName: "lensesCard"
                     width: grid.cardWidth
-                    title: "Lenses"
+                    title: qsTr("Lenses")
                     items: root.viewModel ? root.viewModel.topLenses : []
                     icon: "camera.aperture"
                 }
                 StatCard {
                     objectName: "focalLengthsCard"
                     width: grid.cardWidth
-                    title: "Focal Lengths"
+                    title: qsTr("Focal Lengths")
                     items: root.viewModel ? root.viewModel.topFocalLengths : []
                     icon: "scope"
                 }
                 StatCard {
                     objectName: "aperturesCard"
                     width: grid.cardWidth
-                    title: "Apertures"
+                    title: qsTr("Apertures")
                     items: root.viewModel ? root.viewModel.topApertures : []
                     icon: "f.cursive.circle"
                 }
