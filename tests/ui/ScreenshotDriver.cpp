@@ -52,13 +52,15 @@ bool dropAndWait(QQuickWindow* window, const QList<QUrl>& urls, const QDir& out,
     }
     DragHelper drag;
     QQuickItem* zone = findItem(window, QStringLiteral("dropZone"));
-    const bool dropped = zone != nullptr && drag.dragAndDrop(zone, urls, QPointF(zone->width() / 2, zone->height() / 2));
+    const bool dropped =
+        zone != nullptr && drag.dragAndDrop(zone, urls, QPointF(zone->width() / 2, zone->height() / 2));
     const bool finished = dropped && QTest::qWaitFor([model] { return !model->isProcessing(); }, 30000);
     QObject::disconnect(onRun);
-    return finished && QTest::qWaitFor([window] { return findItem(window, QStringLiteral("dashboard")) != nullptr; });
+    return finished &&
+           QTest::qWaitFor([window] { return findItem(window, QStringLiteral("dashboard")) != nullptr; });
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
