@@ -29,11 +29,11 @@ bool sameValue(const Value& a, const Value& b)
     return a.text() ? *a.text() == *b.text() : *a.integer() == *b.integer();
 }
 
-}  // namespace
+} // namespace
 
 bool sameProperties(const std::optional<Map>& a, const std::optional<Map>& b)
 {
     return a.has_value() == b.has_value() && (!a || sameMap(*a, *b));
 }
 
-}  // namespace optara::exif
+} // namespace optara::exif

@@ -8,4 +8,4 @@ namespace optara::exif {
 
 bool sameProperties(const std::optional<Map>& a, const std::optional<Map>& b);
 
-}  // namespace optara::exif
+} // namespace optara::exif

@@ -20,11 +20,12 @@ class Value {
 public:
     using Storage = std::variant<std::string, std::int64_t, double, List, Map>;
 
-    Value(std::string text) : storage_(std::move(text)) {}
-    Value(std::int64_t integer) : storage_(integer) {}
-    Value(double real) : storage_(real) {}
-    Value(List list) : storage_(std::move(list)) {}
-    Value(Map map) : storage_(std::move(map)) {}
+    // Defined below Entry: building the variant needs Entry complete.
+    Value(std::string text);
+    Value(std::int64_t integer);
+    Value(double real);
+    Value(List list);
+    Value(Map map);
 
     const std::string* text() const { return std::get_if<std::string>(&storage_); }
     const std::int64_t* integer() const { return std::get_if<std::int64_t>(&storage_); }
@@ -44,6 +45,22 @@ struct Entry {
     std::string_view key;
     Value value;
 };
+
+inline Value::Value(std::string text) : storage_(std::move(text))
+{
+}
+inline Value::Value(std::int64_t integer) : storage_(integer)
+{
+}
+inline Value::Value(double real) : storage_(real)
+{
+}
+inline Value::Value(List list) : storage_(std::move(list))
+{
+}
+inline Value::Value(Map map) : storage_(std::move(map))
+{
+}
 
 // The value stored under key, or null.
 const Value* find(const Map& map, std::string_view key);

@@ -1,0 +1,117 @@
+// fuzz_seed_writer DIR: writes the seed corpus of the fuzz targets, small JPEGs
+// made by the photo builder in both byte orders, with every value kind and
+// the usual ways of being broken.
+
+#include "PhotoBuilder.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+namespace {
+
+using namespace optara::testing;
+using Bytes = std::vector<std::uint8_t>;
+
+IfdEntry pointing(const TiffBuilder& b, std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+                  std::uint32_t offset)
+{
+    IfdEntry entry = b.raw(tag, type, count, {});
+    entry.rawValue = offset;
+    return entry;
+}
+
+// One entry of every type, spread over the tags the reader uses.
+Bytes everyKind(const TiffBuilder& b)
+{
+    const Ifd ifd0{{b.ascii(0x010F, "Acme"), b.ascii(0x0110, "Z\xC3\xB6", Utf8), b.shorts(0x0112, {1}),
+                    b.rationals(0x011A, {{72, 1}}), b.ascii(0x0132, "2021:07:04 18:30:05")}};
+    const Ifd exif{{b.rationals(0x829A, {{1, 250}}), b.signedRationals(0x829D, {{-28, 10}}),
+                    b.shorts(0x8827, {100, 200}), b.bytes(0x9000, {'0', '2', '3', '2'}, Undefined),
+                    b.ascii(0x9003, "2021:07:04 18:30:05"), b.bytes(0x9101, {1, 2, 3, 0}),
+                    b.bytes(0x9102, {0xFE}, SignedByte), b.shorts(0x9207, {0xFFFE}, SignedShort),
+                    b.longs(0x9208, {7}), b.longs(0x9209, {0xFFFFFFFF}, SignedLong),
+                    b.floats(0x920A, {35.5f}), b.doubles(0xA404, {1.5}), b.longs(0xA405, {1, 2, 3}),
+                    b.ascii(0xA434, "Zoom 24-70")}};
+    return jpeg({exifSegment(b.block(ifd0, exif))});
+}
+
+std::vector<std::pair<std::string, Bytes>> seedsIn(ByteOrder order)
+{
+    const TiffBuilder b(order);
+    const PhotoFields full{.make = "Acme",
+                           .model = "Acme Z7",
+                           .lens = "Zoom 24-70",
+                           .focalLength = Rational{50, 1},
+                           .fNumber = Rational{28, 10},
+                           .exposureTime = Rational{1, 250},
+                           .iso = std::vector<std::uint16_t>{200, 400},
+                           .dateTimeOriginal = "2021:07:04 18:30:05"};
+    const Ifd make{{b.ascii(0x010F, "Acme")}};
+    const std::uint32_t exifAt = TiffBuilder::exifOffset(make, true);
+    Ifd manyEntries = make;
+    manyEntries.claimedCount = 0xFFFF;
+    return {
+        {"full", photoJpeg(full, order)},
+        {"tiff-only", photoJpeg({.make = "Acme", .model = "Z7"}, order)},
+        {"empty-ifd0", jpeg({exifSegment(b.block({}))})},
+        {"every-kind", everyKind(b)},
+        {"zero-denominators", jpeg({exifSegment(b.block({}, Ifd{{b.rationals(0x829A, {{1, 0}}),
+                                                                 b.signedRationals(0x829D, {{0, 0}})}}))})},
+        {"not-finite", jpeg({exifSegment(b.block(
+                           {}, Ifd{{b.floats(0x920A, {std::numeric_limits<float>::infinity()}),
+                                    b.doubles(0xA404, {std::numeric_limits<double>::quiet_NaN()})}}))})},
+        {"huge-counts",
+         jpeg({exifSegment(b.block(make, Ifd{{pointing(b, 0x8827, Short, 0xFFFFFFFF, 8),
+                                              pointing(b, 0xA434, Ascii, 0x20, 0xFFFFFFF0)}}))})},
+        {"exif-points-to-ifd0",
+         jpeg({exifSegment(b.block({{b.ascii(0x010F, "Acme"), pointing(b, 0x8769, Long, 1, 8)}}))})},
+        {"exif-points-to-itself",
+         jpeg({exifSegment(b.block(make, Ifd{{pointing(b, 0x8769, Long, 1, exifAt)}, exifAt}))})},
+        {"claimed-entries", jpeg({exifSegment(b.block(manyEntries, Ifd{{b.ascii(0xA434, "Zoom")}}))})},
+    };
+}
+
+std::vector<std::pair<std::string, Bytes>> containerSeeds()
+{
+    const Bytes tiff = photoTiff({.make = "Acme", .lens = "Zoom"});
+    const Bytes xmp = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', 0};
+    Bytes filled = {0xFF, 0xD8, 0xFF, 0xFF};
+    const Bytes rest = jpeg({exifSegment(tiff)});
+    filled.insert(filled.end(), rest.begin() + 2, rest.end());
+    return {
+        {"no-exif", jpeg({})},
+        {"jfif-xmp-exif",
+         jpeg({segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 2}), segment(0xE1, xmp), exifSegment(tiff)})},
+        {"two-exif", jpeg({exifSegment(tiff), exifSegment(photoTiff({.make = "Other"}))})},
+        {"fill-bytes", filled},
+    };
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_seed_writer DIR\n");
+        return 2;
+    }
+    try {
+        const std::filesystem::path dir = argv[1];
+        std::filesystem::create_directories(dir);
+        auto seeds = containerSeeds();
+        for (const ByteOrder order : {ByteOrder::Little, ByteOrder::Big}) {
+            for (auto& [name, bytes] : seedsIn(order))
+                seeds.emplace_back((order == ByteOrder::Little ? "ii-" : "mm-") + name, std::move(bytes));
+        }
+        for (const auto& [name, bytes] : seeds)
+            writeBytes(dir / (name + ".jpg"), bytes);
+        std::printf("%zu seeds in %s\n", seeds.size(), dir.c_str());
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "fuzz_seed_writer: %s\n", error.what());
+        return 1;
+    }
+}
