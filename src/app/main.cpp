@@ -1,6 +1,8 @@
+#include "Translation.h"
 #include "WindowManager.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QQmlEngine>
 
 int main(int argc, char* argv[])
@@ -10,6 +12,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Optara"));
     QApplication::setOrganizationDomain(QStringLiteral("optara.app"));
 
+    const Translation translation(QLocale::system());
     QQmlEngine engine;
     WindowManager windows(engine);
     if (windows.newWindow() == nullptr)

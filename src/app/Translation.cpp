@@ -1,0 +1,22 @@
+#include "Translation.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+
+Translation::Translation(const QLocale& locale)
+{
+    loaded_ = own_.load(locale, QStringLiteral("optara"), QStringLiteral("_"), QStringLiteral(":/i18n"));
+    if (!loaded_)
+        return;
+    QCoreApplication::installTranslator(&own_);
+    if (qt_.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qt_);
+}
+
+Translation::~Translation()
+{
+    QCoreApplication::removeTranslator(&qt_);
+    QCoreApplication::removeTranslator(&own_);
+}

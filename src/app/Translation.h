@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QTranslator>
+
+class QLocale;
+
+// The interface's texts in a locale's language: our own catalogue, built into
+// the binary, and Qt's for the open panel when the system has it. Installed on
+// the application while this object lives; English stays where no catalogue
+// matches the locale.
+class Translation {
+  public:
+    explicit Translation(const QLocale& locale);
+    ~Translation();
+
+    Translation(const Translation&) = delete;
+    Translation& operator=(const Translation&) = delete;
+
+    // Whether our own catalogue matched the locale.
+    bool isLoaded() const { return loaded_; }
+
+  private:
+    QTranslator own_;
+    QTranslator qt_;
+    bool loaded_ = false;
+};

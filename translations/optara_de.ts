@@ -1,0 +1,90 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>AppWindow</name>
+    <message>
+        <source>Optara</source>
+        <translation>Optara</translation>
+    </message>
+</context>
+<context>
+    <name>DropZoneView</name>
+    <message>
+        <source>Drop Photos Here</source>
+        <translation>Fotos hier ablegen</translation>
+    </message>
+    <message>
+        <source>Supports JPEGs and folders containing JPEGs</source>
+        <translation>Unterstützt JPEGs und Ordner mit JPEGs</translation>
+    </message>
+    <message>
+        <source>Browse Files</source>
+        <translation>Dateien auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>PhotoPicker</name>
+    <message>
+        <source>JPEG images (*.jpg *.jpeg)</source>
+        <translation>JPEG-Bilder (*.jpg *.jpeg)</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessingOverlay</name>
+    <message>
+        <source>Processing photos...</source>
+        <translation>Fotos werden verarbeitet...</translation>
+    </message>
+</context>
+<context>
+    <name>StatCard</name>
+    <message>
+        <source>No data available</source>
+        <translation>Keine Daten vorhanden</translation>
+    </message>
+    <message>
+        <source>%1</source>
+        <translation>%1</translation>
+    </message>
+</context>
+<context>
+    <name>StatsDashboardView</name>
+    <message>
+        <source>%1</source>
+        <translation>%1</translation>
+    </message>
+    <message>
+        <source>Photos Analyzed</source>
+        <translation>Fotos analysiert</translation>
+    </message>
+    <message>
+        <source>Optara</source>
+        <translation>Optara</translation>
+    </message>
+    <message>
+        <source>Restart</source>
+        <translation>Neu starten</translation>
+    </message>
+    <message>
+        <source>Cameras</source>
+        <translation>Kameras</translation>
+    </message>
+    <message>
+        <source>Lenses</source>
+        <translation>Objektive</translation>
+    </message>
+    <message>
+        <source>Focal Lengths</source>
+        <translation>Brennweiten</translation>
+    </message>
+    <message>
+        <source>Apertures</source>
+        <translation>Blenden</translation>
+    </message>
+    <message>
+        <source>optara.app</source>
+        <translation>optara.app</translation>
+    </message>
+</context>
+</TS>
