@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 
 namespace optara::testing {
@@ -190,7 +189,7 @@ std::vector<std::uint8_t> TiffBuilder::block(const Ifd& ifd0, const std::optiona
             }
             if (typeSize(entry.type) * entry.count <= 4) {
                 std::uint8_t inline_[4] = {};
-                std::memcpy(inline_, entry.data.data(), std::min<std::size_t>(4, entry.data.size()));
+                std::copy_n(entry.data.begin(), std::min<std::size_t>(4, entry.data.size()), inline_);
                 out.insert(out.end(), inline_, inline_ + 4);
                 continue;
             }
@@ -296,7 +295,7 @@ void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_
     std::FILE* out = std::fopen(file.c_str(), "wb");
     if (out == nullptr)
         throw std::runtime_error("cannot create " + file.string());
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     if (std::fclose(out) != 0 || !written)
         throw std::runtime_error("cannot write " + file.string());
 }
