@@ -15,7 +15,7 @@
 
 namespace fs = std::filesystem;
 using optara::testing::PhotoFields;
-using optara::testing::Rational;
+using optara::testing::Fraction;
 
 namespace {
 
@@ -46,8 +46,8 @@ constexpr const char* lenses[] = {
     "M.12-40mm F2.8",
     "iPhone 13 Pro back camera",
 };
-constexpr Rational focals[] = {{24, 1}, {35, 1}, {50, 1}, {85, 1}, {135, 1}, {200, 1}, {57, 10}, {700, 10}};
-constexpr Rational apertures[] = {{14, 10}, {18, 10}, {28, 10}, {4, 1}, {56, 10}, {8, 1}, {11, 1}, {15, 10}};
+constexpr Fraction focals[] = {{24, 1}, {35, 1}, {50, 1}, {85, 1}, {135, 1}, {200, 1}, {57, 10}, {700, 10}};
+constexpr Fraction apertures[] = {{14, 10}, {18, 10}, {28, 10}, {4, 1}, {56, 10}, {8, 1}, {11, 1}, {15, 10}};
 
 std::uint32_t mix(std::uint32_t x)
 {
@@ -73,7 +73,7 @@ std::vector<std::uint8_t> photo(std::uint32_t index)
         fields.lens = lenses[(h >> 8) % std::size(lenses)];
     fields.focalLength = focals[(h >> 12) % std::size(focals)];
     fields.fNumber = apertures[(h >> 16) % std::size(apertures)];
-    fields.exposureTime = Rational{1, 30u << ((h >> 20) % 6)};
+    fields.exposureTime = Fraction{1, 30u << ((h >> 20) % 6)};
     fields.iso = std::vector<std::uint16_t>{static_cast<std::uint16_t>(100u << ((h >> 24) % 6))};
     fields.dateTimeOriginal =
         "2023:0" + std::to_string(1 + (h >> 27) % 9) + ":1" + std::to_string(h % 10) + " 12:34:56";

@@ -44,9 +44,9 @@ std::vector<std::pair<std::string, Bytes>> seedsIn(ByteOrder order)
     const PhotoFields full{.make = "Acme",
                            .model = "Acme Z7",
                            .lens = "Zoom 24-70",
-                           .focalLength = Rational{50, 1},
-                           .fNumber = Rational{28, 10},
-                           .exposureTime = Rational{1, 250},
+                           .focalLength = Fraction{50, 1},
+                           .fNumber = Fraction{28, 10},
+                           .exposureTime = Fraction{1, 250},
                            .iso = std::vector<std::uint16_t>{200, 400},
                            .dateTimeOriginal = "2021:07:04 18:30:05"};
     const Ifd make{{b.ascii(0x010F, "Acme")}};

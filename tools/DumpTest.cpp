@@ -2,6 +2,7 @@
 #include "JsonValue.h"
 #include "JsonWriter.h"
 #include "RunProgram.h"
+#include "ZoneOverride.h"
 
 #include <gtest/gtest.h>
 
@@ -116,29 +117,7 @@ TEST(JsonWriter, IntegersAndAbsentValues)
     EXPECT_EQ(json.text(), R"({"a":null,"b":null,"c":7})");
 }
 
-class ZoneOverride {
-public:
-    explicit ZoneOverride(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            previous_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (previous_)
-            setenv("TZ", previous_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    ZoneOverride(const ZoneOverride&) = delete;
-    ZoneOverride& operator=(const ZoneOverride&) = delete;
-
-private:
-    std::optional<std::string> previous_;
-};
+using optara::testing::ZoneOverride;
 
 ImageMetadata::TimePoint utc(int year, int month, int day, int hour, int minute, int second)
 {

@@ -4,6 +4,7 @@
 #include "JsonValue.h"
 #include "MetadataReader.h"
 #include "RunProgram.h"
+#include "ZoneOverride.h"
 
 #include <gtest/gtest.h>
 
@@ -358,31 +359,7 @@ void compareWithExiftool()
     EXPECT_TRUE(tally.disagreements.empty()) << "disagreements with exiftool:\n" << list;
 }
 
-// Sets TZ for the life of the object; the reader and our rendering both read
-// local time through the C library.
-class ZoneOverride {
-public:
-    explicit ZoneOverride(const std::string& zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            previous_ = old;
-        setenv("TZ", zone.c_str(), 1);
-        tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (previous_)
-            setenv("TZ", previous_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    ZoneOverride(const ZoneOverride&) = delete;
-    ZoneOverride& operator=(const ZoneOverride&) = delete;
-
-private:
-    std::optional<std::string> previous_;
-};
+using optara::testing::ZoneOverride;
 
 TEST(CorpusAgreement, EightFieldsMatchExiftoolInMachineZone)
 {

@@ -133,9 +133,9 @@ TEST(ExifReader, ReadsBothDirectoriesInEitherByteOrder)
     const testing::PhotoFields fields{.make = "Acme",
                                       .model = "Z7 ",
                                       .lens = "Zoom 24-70",
-                                      .focalLength = testing::Rational{50, 1},
-                                      .fNumber = testing::Rational{28, 10},
-                                      .exposureTime = testing::Rational{1, 250},
+                                      .focalLength = testing::Fraction{50, 1},
+                                      .fNumber = testing::Fraction{28, 10},
+                                      .exposureTime = testing::Fraction{1, 250},
                                       .iso = std::vector<std::uint16_t>{200, 400},
                                       .dateTimeOriginal = "2021:07:04 18:30:05"};
     for (ByteOrder order : bothOrders) {
@@ -306,7 +306,7 @@ TEST(ExifReader, BrokenEntryLeavesOnlyItsOwnValueOut)
             {"offset past the end", pointing(testing::Ascii, 16, 0x00FFFFF0)},
             {"offset plus size wraps 32 bits", pointing(testing::Ascii, 0x20, 0xFFFFFFF0)},
             {"huge count", pointing(testing::Short, 0xFFFFFFFF, 8)},
-            {"count times size wraps 32 bits", pointing(testing::RationalType, 0x20000000, 8)},
+            {"count times size wraps 32 bits", pointing(testing::Rational, 0x20000000, 8)},
             {"count beyond the data", b.raw(lens, testing::Ascii, 4000, {'Z', 'o', 'o', 'm'})},
         };
         for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 #include "MetadataReader.h"
 #include "LocalTime.h"
 #include "PhotoBuilder.h"
+#include "ZoneOverride.h"
 
 #include <gtest/gtest.h>
 
@@ -96,9 +97,9 @@ std::optional<ImageMetadata> read(const fs::path& file)
 const PhotoFields fullFields{.make = "Acme ",
                              .model = " Acme Z7\n",
                              .lens = "Zoom 24-70 ",
-                             .focalLength = testing::Rational{50, 1},
-                             .fNumber = testing::Rational{28, 10},
-                             .exposureTime = testing::Rational{1, 250},
+                             .focalLength = testing::Fraction{50, 1},
+                             .fNumber = testing::Fraction{28, 10},
+                             .exposureTime = testing::Fraction{1, 250},
                              .iso = std::vector<std::uint16_t>{200, 400},
                              .dateTimeOriginal = "2021:07:04 18:30:05"};
 
@@ -335,30 +336,7 @@ TEST(MetadataReader, CaptureDateIsExactlyTheExifLayoutInLocalTime)
     }
 }
 
-// Switches the process's time zone for one test and back.
-class ZoneOverride {
-  public:
-    explicit ZoneOverride(const char* zone)
-    {
-        if (const char* previous = std::getenv("TZ"))
-            previous_ = previous;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (previous_)
-            ::setenv("TZ", previous_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-    ZoneOverride(const ZoneOverride&) = delete;
-    ZoneOverride& operator=(const ZoneOverride&) = delete;
-
-  private:
-    std::optional<std::string> previous_;
-};
+using optara::testing::ZoneOverride;
 
 std::tm tmOf(const WallClockTime& time)
 {

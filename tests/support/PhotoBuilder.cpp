@@ -9,32 +9,6 @@ namespace optara::testing {
 
 namespace {
 
-std::uint64_t typeSize(std::uint16_t type)
-{
-    switch (type) {
-    case Byte:
-    case Ascii:
-    case SignedByte:
-    case Undefined:
-    case Utf8:
-        return 1;
-    case Short:
-    case SignedShort:
-        return 2;
-    case Long:
-    case SignedLong:
-    case Float:
-    case 13:
-        return 4;
-    case RationalType:
-    case SignedRational:
-    case Double:
-        return 8;
-    default:
-        return 0;
-    }
-}
-
 constexpr std::uint16_t exifPointerTag = 0x8769;
 
 bool hasTag(const Ifd& ifd, std::uint16_t tag)
@@ -104,9 +78,9 @@ IfdEntry TiffBuilder::longs(std::uint16_t tag, const std::vector<std::uint32_t>&
     return entry;
 }
 
-IfdEntry TiffBuilder::rationals(std::uint16_t tag, const std::vector<Rational>& values) const
+IfdEntry TiffBuilder::rationals(std::uint16_t tag, const std::vector<Fraction>& values) const
 {
-    IfdEntry entry{tag, RationalType, static_cast<std::uint32_t>(values.size()), {}, std::nullopt};
+    IfdEntry entry{tag, Rational, static_cast<std::uint32_t>(values.size()), {}, std::nullopt};
     for (const auto& [numerator, denominator] : values) {
         put32(entry.data, numerator);
         put32(entry.data, denominator);
@@ -187,7 +161,7 @@ std::vector<std::uint8_t> TiffBuilder::block(const Ifd& ifd0, const std::optiona
                 put32(out, *entry.rawValue);
                 continue;
             }
-            if (typeSize(entry.type) * entry.count <= 4) {
+            if (exif::typeSize(entry.type) * entry.count <= 4) {
                 std::uint8_t inline_[4] = {};
                 std::copy_n(entry.data.begin(), std::min<std::size_t>(4, entry.data.size()), inline_);
                 out.insert(out.end(), inline_, inline_ + 4);

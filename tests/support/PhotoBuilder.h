@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TiffType.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -14,15 +16,15 @@ namespace optara::testing {
 
 enum class ByteOrder { Little, Big };
 
-using Rational = std::pair<std::uint32_t, std::uint32_t>;
+using Fraction = std::pair<std::uint32_t, std::uint32_t>;
 
 struct PhotoFields {
     std::optional<std::string> make{};               // IFD0 0x010F
     std::optional<std::string> model{};              // IFD0 0x0110
     std::optional<std::string> lens{};               // Exif 0xA434
-    std::optional<Rational> focalLength{};           // Exif 0x920A
-    std::optional<Rational> fNumber{};               // Exif 0x829D
-    std::optional<Rational> exposureTime{};          // Exif 0x829A
+    std::optional<Fraction> focalLength{};           // Exif 0x920A
+    std::optional<Fraction> fNumber{};               // Exif 0x829D
+    std::optional<Fraction> exposureTime{};          // Exif 0x829A
     std::optional<std::vector<std::uint16_t>> iso{}; // Exif 0x8827
     std::optional<std::string> dateTimeOriginal{};   // Exif 0x9003
 };
@@ -35,21 +37,9 @@ void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_
 
 // Lower-level pieces, for files that are broken on purpose.
 
-enum TiffType : std::uint16_t {
-    Byte = 1,
-    Ascii = 2,
-    Short = 3,
-    Long = 4,
-    RationalType = 5,
-    SignedByte = 6,
-    Undefined = 7,
-    SignedShort = 8,
-    SignedLong = 9,
-    SignedRational = 10,
-    Float = 11,
-    Double = 12,
-    Utf8 = 129,
-};
+// Entry types as the reader names them.
+using exif::TiffType;
+using enum exif::TiffType;
 
 // One IFD entry as it will be written. data holds the value bytes already in
 // the block's byte order; it is stored inline when type size x count fits in
@@ -87,7 +77,7 @@ public:
     IfdEntry bytes(std::uint16_t tag, const std::vector<std::uint8_t>& values, std::uint16_t type = Byte) const;
     IfdEntry shorts(std::uint16_t tag, const std::vector<std::uint16_t>& values, std::uint16_t type = Short) const;
     IfdEntry longs(std::uint16_t tag, const std::vector<std::uint32_t>& values, std::uint16_t type = Long) const;
-    IfdEntry rationals(std::uint16_t tag, const std::vector<Rational>& values) const;
+    IfdEntry rationals(std::uint16_t tag, const std::vector<Fraction>& values) const;
     IfdEntry signedRationals(std::uint16_t tag, const std::vector<std::pair<std::int32_t, std::int32_t>>& values) const;
     IfdEntry floats(std::uint16_t tag, const std::vector<float>& values) const;
     IfdEntry doubles(std::uint16_t tag, const std::vector<double>& values) const;

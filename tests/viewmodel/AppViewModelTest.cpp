@@ -28,8 +28,8 @@ void writePhoto(const fs::path& file, int i)
 {
     static const char* const cameras[][2] = {{"Canon", "EOS R5"}, {"NIKON", "Z 6"}, {"SONY", "ILCE-7M3"}};
     static const char* const lenses[] = {"RF24-70mm F2.8", "NIKKOR Z 50mm f/1.8 S", "FE 85mm F1.8"};
-    static const optara::testing::Rational focals[] = {{50, 1}, {509, 10}, {85, 1}, {24, 1}};
-    static const optara::testing::Rational apertures[] = {{28, 10}, {283, 100}, {18, 10}, {8, 1}, {4, 1}};
+    static const optara::testing::Fraction focals[] = {{50, 1}, {509, 10}, {85, 1}, {24, 1}};
+    static const optara::testing::Fraction apertures[] = {{28, 10}, {283, 100}, {18, 10}, {8, 1}, {4, 1}};
     PhotoFields fields;
     fields.make = cameras[i % 3][0];
     fields.model = cameras[i % 3][1];

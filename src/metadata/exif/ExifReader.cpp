@@ -2,6 +2,7 @@
 
 #include "Cursor.h"
 #include "Tags.h"
+#include "TiffType.h"
 
 #include <bit>
 #include <cerrno>
@@ -22,49 +23,6 @@
 namespace optara::exif {
 
 namespace {
-
-enum Type : std::uint16_t {
-    Byte = 1,
-    Ascii = 2,
-    Short = 3,
-    Long = 4,
-    Rational = 5,
-    SignedByte = 6,
-    Undefined = 7,
-    SignedShort = 8,
-    SignedLong = 9,
-    SignedRational = 10,
-    Float = 11,
-    Double = 12,
-    IfdOffset = 13,
-    Utf8 = 129,
-};
-
-std::uint64_t typeSize(std::uint16_t type)
-{
-    switch (type) {
-    case Byte:
-    case Ascii:
-    case SignedByte:
-    case Undefined:
-    case Utf8:
-        return 1;
-    case Short:
-    case SignedShort:
-        return 2;
-    case Long:
-    case SignedLong:
-    case Float:
-    case IfdOffset:
-        return 4;
-    case Rational:
-    case SignedRational:
-    case Double:
-        return 8;
-    default:
-        return 0;
-    }
-}
 
 // One element of a numeric value; no value for a zero denominator or a
 // non-finite float.
