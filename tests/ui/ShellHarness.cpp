@@ -8,25 +8,19 @@
 
 namespace optara::shell_testing {
 
-namespace {
-
-QQuickItem* search(QQuickItem* item, const QString& objectName)
+QQuickItem* findItem(QQuickItem* item, const QString& objectName)
 {
-    if (item == nullptr)
-        return nullptr;
-    if (item->objectName() == objectName)
+    if (item == nullptr || item->objectName() == objectName)
         return item;
     for (QQuickItem* child : item->childItems())
-        if (QQuickItem* found = search(child, objectName))
+        if (QQuickItem* found = findItem(child, objectName))
             return found;
     return nullptr;
 }
 
-}  // namespace
-
 QQuickItem* findItem(QQuickWindow* window, const QString& objectName)
 {
-    return window != nullptr ? search(window->contentItem(), objectName) : nullptr;
+    return window != nullptr ? findItem(window->contentItem(), objectName) : nullptr;
 }
 
 QImage grab(QQuickWindow* window)

@@ -14,7 +14,10 @@ class QQuickWindow;
 // Helpers for driving real application windows in tests and screenshots.
 namespace optara::shell_testing {
 
-// The first item below the window's content whose objectName matches, or nullptr.
+// The first of item and its descendants whose objectName matches, or nullptr.
+QQuickItem* findItem(QQuickItem* item, const QString& objectName);
+
+// The same below the window's content.
 QQuickItem* findItem(QQuickWindow* window, const QString& objectName);
 
 // Renders the window as it stands now.

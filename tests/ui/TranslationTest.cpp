@@ -56,16 +56,6 @@ void addRows(QSet<QString>& into, const QVariantList& rows)
     }
 }
 
-QQuickItem* childNamed(QQuickItem* item, const QString& objectName)
-{
-    if (item == nullptr || item->objectName() == objectName)
-        return item;
-    for (QQuickItem* child : item->childItems())
-        if (QQuickItem* found = childNamed(child, objectName))
-            return found;
-    return nullptr;
-}
-
 } // namespace
 
 class TranslationTest : public QObject {
@@ -197,7 +187,7 @@ class TranslationTest : public QObject {
             std::unique_ptr<QObject> card(component.create());
             QVERIFY2(card != nullptr, qPrintable(component.errorString()));
             screens.emptyCard = {
-                childNamed(qobject_cast<QQuickItem*>(card.get()), QStringLiteral("emptyText"))
+                findItem(qobject_cast<QQuickItem*>(card.get()), QStringLiteral("emptyText"))
                     ->property("text")
                     .toString()};
         }();
