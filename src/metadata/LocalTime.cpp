@@ -37,6 +37,8 @@ std::optional<std::int64_t> secondsSinceEpoch(const WallClockTime& time)
     if (!before || !after)
         return std::nullopt;
     const std::int64_t early = local - *before;
+    if (*before == *after)
+        return early;
     const std::int64_t late = local - *after;
     if (offsetAt(early) != before && offsetAt(late) == after)
         return late;
