@@ -3,6 +3,7 @@
 #include "ExifReader.h"
 #include "LocalTime.h"
 
+#include <chrono>
 #include <cmath>
 #include <string_view>
 
@@ -102,7 +103,13 @@ std::optional<ImageMetadata::TimePoint> parseExifDate(std::string_view text)
 
     const auto seconds = secondsSinceEpoch(
         {*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day), *hour, *minute, *second});
-    if (!seconds)
+    // The record's clock spans about 1678 to 2262; a camera clock set outside
+    // that has no date to give.
+    using std::chrono::duration_cast;
+    using Duration = ImageMetadata::TimePoint::duration;
+    constexpr auto earliest = duration_cast<std::chrono::seconds>(Duration::min()).count();
+    constexpr auto latest = duration_cast<std::chrono::seconds>(Duration::max()).count();
+    if (!seconds || *seconds < earliest || *seconds > latest)
         return std::nullopt;
     return ImageMetadata::TimePoint(std::chrono::seconds(*seconds));
 }
