@@ -1,5 +1,5 @@
 # Our reader against exiftool over ../shared/corpus (skips when either is absent).
-add_executable(optara_corpus_tests CorpusTest.cpp JsonValue.cpp RunProgram.cpp)
+add_executable(optara_corpus_tests CorpusTest.cpp)
 set_target_properties(optara_corpus_tests PROPERTIES AUTOMOC OFF)
 target_compile_definitions(optara_corpus_tests PRIVATE
   OPTARA_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")

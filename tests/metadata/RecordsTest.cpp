@@ -9,7 +9,6 @@
 #include <limits>
 #include <set>
 #include <thread>
-#include <unordered_set>
 
 namespace optara {
 namespace {
@@ -18,22 +17,25 @@ using Text = std::optional<std::string_view>;
 
 ImageMetadata photo(Text make, Text model, Text lens = std::nullopt)
 {
-    return ImageMetadata("/photos/a.jpg", make, model, lens, std::nullopt, std::nullopt,
-                         std::nullopt, std::nullopt, std::nullopt);
+    return ImageMetadata("/photos/a.jpg", make, model, lens, std::nullopt, std::nullopt, std::nullopt,
+                         std::nullopt, std::nullopt);
 }
 
 ImageMetadata fullPhoto(double focalLength)
 {
-    return ImageMetadata("/photos/b.jpg", "Acme", "Acme Z7", "Zoom 24-70", focalLength, 2.8,
-                         400, 0.004, ImageMetadata::TimePoint(std::chrono::seconds(1'700'000'000)));
+    return ImageMetadata("/photos/b.jpg", "Acme", "Acme Z7", "Zoom 24-70", focalLength, 2.8, 400, 0.004,
+                         ImageMetadata::TimePoint(std::chrono::seconds(1'700'000'000)));
 }
 
-TEST(Records, StoresEveryFieldAsGivenAndKeepsAbsenceDistinctFromEmpty)
+// Texts are packed into one block and presence into bits: empty, zero and
+// odd bytes must stay apart from absent.
+TEST(Records, KeepsEveryFieldAsGivenAndAbsenceDistinctFromEmpty)
 {
-    auto when = ImageMetadata::TimePoint(std::chrono::seconds(1'234'567'890));
-    ImageMetadata record("/p/x.jpg", "  Acme\n", "", std::nullopt, 35.5, std::nullopt, 0, 1.0 / 250, when);
-    EXPECT_EQ(record.url(), "/p/x.jpg");
-    EXPECT_EQ(record.cameraMake(), Text("  Acme\n"));
+    const auto when = ImageMetadata::TimePoint(std::chrono::seconds(1'234'567'890));
+    const std::string make("  Ac\0me\xFF\n", 9);
+    const ImageMetadata record("/p/\xFE.jpg", make, "", std::nullopt, 35.5, std::nullopt, 0, 1.0 / 250, when);
+    EXPECT_EQ(record.url(), "/p/\xFE.jpg");
+    EXPECT_EQ(record.cameraMake(), Text(make));
     EXPECT_EQ(record.cameraModel(), Text(""));
     EXPECT_EQ(record.lensModel(), std::nullopt);
     EXPECT_EQ(record.focalLength(), 35.5);
@@ -41,20 +43,9 @@ TEST(Records, StoresEveryFieldAsGivenAndKeepsAbsenceDistinctFromEmpty)
     EXPECT_EQ(record.iso(), 0);
     EXPECT_EQ(record.shutterSpeed(), 1.0 / 250);
     EXPECT_EQ(record.creationDate(), when);
-
-    ImageMetadata bare("/p/y.jpg", {}, {}, {}, {}, {}, {}, {}, {});
-    EXPECT_EQ(bare.url(), "/p/y.jpg");
-    EXPECT_FALSE(bare.cameraMake() || bare.cameraModel() || bare.lensModel());
-    EXPECT_FALSE(bare.focalLength() || bare.aperture() || bare.iso() || bare.shutterSpeed() ||
-                 bare.creationDate());
-}
-
-TEST(Records, TextsWithEmbeddedNulAndInvalidBytesRoundTrip)
-{
-    std::string make("Ac\0me\xFF", 6);
-    ImageMetadata record("/p/\xFE.jpg", make, std::nullopt, std::nullopt, {}, {}, {}, {}, {});
-    EXPECT_EQ(record.cameraMake(), Text(make));
-    EXPECT_EQ(record.url(), "/p/\xFE.jpg");
+    const ImageMetadata bare("", {}, {}, {}, {}, {}, {}, {}, {});
+    EXPECT_FALSE(bare.cameraMake() || bare.cameraModel() || bare.lensModel() || bare.focalLength() ||
+                 bare.aperture() || bare.iso() || bare.shutterSpeed() || bare.creationDate());
 }
 
 struct NameCase {
@@ -91,7 +82,8 @@ TEST(Records, CameraNameRules)
         {"\xFF", "Z7 \xC3", "\xFF Z7 \xC3"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.make.value_or("<none>")) + " / " + std::string(c.model.value_or("<none>")));
+        SCOPED_TRACE(std::string(c.make.value_or("<none>")) + " / " +
+                     std::string(c.model.value_or("<none>")));
         EXPECT_EQ(photo(c.make, c.model).cameraName(), c.expected);
     }
 }
@@ -108,24 +100,18 @@ TEST(Records, LensNameRules)
     };
     for (const auto& [lens, expected] : cases)
         EXPECT_EQ(photo("Acme", "Z7", lens).lensName(), expected);
-    EXPECT_EQ(photo("Acme", "Z7", "  Prime ").lensModel(), Text("  Prime "));
 }
 
 TEST(Records, EqualityHoldsOnlyBetweenCopies)
 {
-    auto original = fullPhoto(50);
-    auto copy = original;
+    const auto original = fullPhoto(std::numeric_limits<double>::quiet_NaN());
+    const auto copy = original;
     EXPECT_EQ(copy, original);
     EXPECT_EQ(std::hash<ImageMetadata>{}(copy), std::hash<ImageMetadata>{}(original));
-    EXPECT_NE(fullPhoto(50), original);
+    EXPECT_NE(fullPhoto(50), fullPhoto(50));
 
-    auto nanPhoto = fullPhoto(std::numeric_limits<double>::quiet_NaN());
-    auto nanCopy = nanPhoto;
-    EXPECT_EQ(nanCopy, nanPhoto);
-    EXPECT_EQ(nanCopy.hash(), nanPhoto.hash());
-
-    StatItem item("Acme Z7", 3);
-    auto itemCopy = item;
+    const StatItem item("Acme Z7", 3);
+    const auto itemCopy = item;
     EXPECT_EQ(itemCopy, item);
     EXPECT_EQ(std::hash<StatItem>{}(itemCopy), std::hash<StatItem>{}(item));
     EXPECT_NE(StatItem("Acme Z7", 3), item);
@@ -139,7 +125,9 @@ TEST(Records, CanonicalTextRulesAgreeWithHashing)
     EXPECT_FALSE(text::canonicallyEqual("L\u00E9ica", "Leica"));
     // Compatibility forms are not canonical equivalents.
     EXPECT_FALSE(text::canonicallyEqual("\uFB01", "fi"));
-    EXPECT_EQ(text::normalized("a\xFF" "e\u0301\xC3"), "a\xFF\u00E9\xC3");
+    EXPECT_EQ(text::normalized("a\xFF"
+                               "e\u0301\xC3"),
+              "a\xFF\u00E9\xC3");
     EXPECT_EQ(text::normalized(std::string_view("e\0\u0301", 4)), std::string_view("e\0\u0301", 4));
 }
 
@@ -152,12 +140,11 @@ TEST(Records, RealsThatCompareEqualHashAlike)
 
 TEST(Records, IdsAreVersion4AndUniqueAcrossThreads)
 {
-    constexpr int perThread = 2000;
     std::vector<std::vector<std::string>> drawn(4);
     std::vector<std::thread> threads;
     for (auto& out : drawn)
         threads.emplace_back([&out] {
-            for (int i = 0; i < perThread; ++i)
+            for (int i = 0; i < 2000; ++i)
                 out.push_back(Uuid::random().toString());
         });
     for (auto& thread : threads)
@@ -165,13 +152,13 @@ TEST(Records, IdsAreVersion4AndUniqueAcrossThreads)
     std::set<std::string> unique;
     for (const auto& out : drawn)
         for (const auto& id : out) {
-            ASSERT_EQ(id.size(), 36u);
-            EXPECT_EQ(id[14], '4');
-            EXPECT_NE(std::string("89ab").find(id[19]), std::string::npos);
+            EXPECT_TRUE(id.size() == 36 && id[14] == '4' &&
+                        std::string_view("89ab").find(id[19]) != std::string::npos)
+                << id;
             unique.insert(id);
         }
-    EXPECT_EQ(unique.size(), drawn.size() * perThread);
+    EXPECT_EQ(unique.size(), 4u * 2000);
 }
 
-}  // namespace
-}  // namespace optara
+} // namespace
+} // namespace optara
