@@ -6,6 +6,9 @@ import Optara.Ui
 Item {
     id: overlay
 
+    Accessible.role: Accessible.ProgressBar
+    Accessible.name: progressText.text
+
     Rectangle {
         objectName: "backdrop"
         anchors.fill: parent
@@ -49,6 +52,7 @@ Item {
                 color: Theme.neoAccent
             }
             Text {
+                id: progressText
                 objectName: "progressText"
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: qsTr("Processing photos...")

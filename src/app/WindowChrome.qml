@@ -8,10 +8,18 @@ Item {
     id: chrome
 
     required property Window window
-    readonly property bool maximised: window.visibility === Window.Maximized
-                                      || window.visibility === Window.FullScreen
+    // Set from the window's state signal: in Qt 6.4 its visibility
+    // property does not announce maximising.
+    property bool maximised: false
     readonly property int stripHeight: 28
     readonly property int edge: 6
+
+    Connections {
+        target: chrome.window
+        function onWindowStateChanged(state) {
+            chrome.maximised = state === Qt.WindowMaximized || state === Qt.WindowFullScreen
+        }
+    }
 
     function toggleMaximised() {
         if (chrome.maximised)
@@ -40,9 +48,13 @@ Item {
         component ControlButton: Item {
             id: control
             property string role: ""
+            property string label: ""
             signal activated()
             width: 14
             height: 14
+            Accessible.role: Accessible.Button
+            Accessible.name: label
+            Accessible.onPressAction: control.activated()
 
             HardShadowBox {
                 anchors.fill: parent
@@ -94,16 +106,19 @@ Item {
         ControlButton {
             objectName: "closeControl"
             role: "close"
+            label: qsTr("Close")
             onActivated: chrome.window.close()
         }
         ControlButton {
             objectName: "minimiseControl"
             role: "minimise"
+            label: qsTr("Minimize")
             onActivated: chrome.window.showMinimized()
         }
         ControlButton {
             objectName: "maximiseControl"
             role: "maximise"
+            label: chrome.maximised ? qsTr("Restore") : qsTr("Maximize")
             onActivated: chrome.toggleMaximised()
         }
     }

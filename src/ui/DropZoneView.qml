@@ -15,6 +15,10 @@ Item {
     // Replaceable in tests; anything with open() and a chosen(urls) signal.
     property var picker: defaultPicker
 
+    Accessible.role: Accessible.Grouping
+    Accessible.name: headline.text
+    Accessible.description: subtitle.text
+
     function browse() {
         picker.open()
     }
@@ -38,6 +42,12 @@ Item {
     }
     PhotoPicker {
         id: defaultPicker
+    }
+    // Ctrl+O, only while the zone can take input (not under the processing overlay).
+    Shortcut {
+        sequences: [StandardKey.Open]
+        enabled: root.enabled && root.visible
+        onActivated: root.browse()
     }
     Connections {
         target: root.picker
@@ -104,6 +114,7 @@ Item {
                 width: parent.width
 
                 Text {
+                    id: headline
                     objectName: "headline"
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: qsTr("Drop Photos Here")
@@ -113,6 +124,7 @@ Item {
                     color: Theme.neoText
                 }
                 Text {
+                    id: subtitle
                     objectName: "subtitle"
                     anchors.horizontalCenter: parent.horizontalCenter
                     width: Math.min(implicitWidth, parent.width - 32)

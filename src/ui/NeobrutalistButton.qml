@@ -18,6 +18,12 @@ T.AbstractButton {
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
     focusPolicy: Qt.StrongFocus
 
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    // Space presses it as every button does; Return and Enter as well.
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+
     font.family: Theme.monospacedFamily
     font.pixelSize: Theme.subheadline
     font.bold: true
@@ -56,5 +62,19 @@ T.AbstractButton {
             color: Theme.neoText
             verticalAlignment: Text.AlignVCenter
         }
+    }
+
+    // Shown for keyboard focus only: a hard accent frame around the button and its shadow.
+    Rectangle {
+        objectName: "focusFrame"
+        visible: control.visualFocus
+        x: -8
+        y: -8
+        width: control.width + 16
+        height: control.height + 16
+        color: "transparent"
+        border.color: Theme.neoAccent
+        border.width: 3
+        antialiasing: false
     }
 }

@@ -30,6 +30,9 @@ Item {
         return isNaN(w) ? 4 : Math.max(w, 4)
     }
 
+    Accessible.role: Accessible.List
+    Accessible.name: title
+
     implicitWidth: 400
     implicitHeight: column.implicitHeight + 64
 
@@ -139,8 +142,11 @@ Item {
                         readonly property real barWidth: card.barWidth(modelData.count, card.scaleMaximum, width)
                         width: rows.width
                         spacing: 8
+                        Accessible.role: Accessible.ListItem
+                        Accessible.name: rowLabel.text + ", " + rowCount.text
 
                         Text {
+                            id: rowLabel
                             objectName: "rowLabel"
                             width: parent.width
                             text: String(row.modelData.label)
@@ -165,6 +171,7 @@ Item {
                                 antialiasing: false
                             }
                             Text {
+                                id: rowCount
                                 objectName: "rowCount"
                                 x: row.barWidth + 12
                                 anchors.verticalCenter: parent.verticalCenter

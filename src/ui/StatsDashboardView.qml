@@ -57,18 +57,23 @@ Item {
                     y: 32 + (header.height - 32 - height) / 2
                     width: header.shareWidth
                     height: countText.implicitHeight
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: countText.text + " " + caption.text
 
                     Text {
                         id: countText
                         objectName: "photoCount"
                         text: qsTr("%1").arg(root.photoCount.toFixed(0))
+                        Accessible.ignored: true
                         font.family: Theme.monospacedFamily
                         font.pixelSize: Theme.title
                         font.weight: Font.Black
                         color: Theme.neoText
                     }
                     Text {
+                        id: caption
                         objectName: "photosAnalyzed"
+                        Accessible.ignored: true
                         x: countText.width + 6
                         anchors.baseline: countText.baseline
                         width: Math.max(0, countLine.width - x)

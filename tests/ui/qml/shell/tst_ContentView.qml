@@ -15,8 +15,9 @@ Item {
         property var topLenses: []
         property var topFocalLengths: []
         property var topApertures: []
+        property int clears: 0
         function processURLs(urls) {}
-        function clearData() { processedImageCount = 0 }
+        function clearData() { clears += 1; processedImageCount = 0 }
     }
 
     Loader {
@@ -29,47 +30,77 @@ Item {
         name: "ContentView"
         when: windowShown && loader.status === Loader.Ready
 
+        function show(processing, photos) {
+            model.isProcessing = processing
+            model.processedImageCount = photos
+            // A replaced view is deleted on the next turn of the event loop.
+            tryVerify(() => (findChild(loader.item, "dropZone") !== null) === (photos === 0))
+            tryVerify(() => (findChild(loader.item, "dashboard") !== null) === (photos > 0))
+        }
+
+        function init() {
+            scene.forceActiveFocus()
+            model.clears = 0
+        }
+
+        function cleanup() {
+            show(false, 0)
+        }
+
         function test_states_data() {
             return [
-                { tag: "empty", processing: false, photos: 0, dropZone: true, overlay: false },
-                { tag: "loaded", processing: false, photos: 4, dropZone: false, overlay: false },
-                { tag: "processing from empty", processing: true, photos: 0, dropZone: true, overlay: true },
-                { tag: "processing when loaded", processing: true, photos: 4, dropZone: false, overlay: true },
+                { tag: "empty", processing: false, photos: 0, focus: "browseButton" },
+                { tag: "loaded", processing: false, photos: 4, focus: "restartButton" },
+                { tag: "processing from empty", processing: true, photos: 0, focus: "" },
+                { tag: "processing when loaded", processing: true, photos: 4, focus: "" },
             ]
         }
 
         function test_states(data) {
-            model.isProcessing = data.processing
-            model.processedImageCount = data.photos
+            show(data.processing, data.photos)
             const root = loader.item
-            // A replaced view is deleted on the next turn of the event loop.
-            tryVerify(() => (findChild(root, "dropZone") !== null) === data.dropZone)
-            tryVerify(() => (findChild(root, "dashboard") !== null) === !data.dropZone)
-            tryVerify(() => (findChild(root, "processingOverlay") !== null) === data.overlay)
-            const zone = findChild(root, "dropZone")
-            const dashboard = findChild(root, "dashboard")
             const overlay = findChild(root, "processingOverlay")
-            if (data.dropZone) {
+            compare(overlay !== null, data.processing)
+            if (data.photos === 0) {
+                const zone = findChild(root, "dropZone")
                 const at = zone.mapToItem(root, 0, 0)
-                compare(at.x, 60)
-                compare(at.y, 60)
-                compare(zone.width, root.width - 120)
-                compare(zone.height, root.height - 120)
+                compare(Qt.rect(at.x, at.y, zone.width, zone.height), Qt.rect(60, 60, root.width - 120, root.height - 120))
             } else {
-                compare(dashboard.width, root.width)
+                compare(findChild(root, "dashboard").width, root.width)
             }
-            if (data.overlay) {
+            if (overlay) {
                 compare(overlay.width, root.width)
                 compare(findChild(overlay, "progressText").text, "Processing photos...")
                 compare(findChild(overlay, "progressText").font.capitalization, Font.AllUppercase)
+                compare(overlay.Accessible.role, Accessible.ProgressBar)
+                compare(overlay.Accessible.name, "Processing photos...")
             }
+            // Tab reaches the one button of the view, and nothing beneath the overlay.
+            keyClick(Qt.Key_Tab)
+            const button = data.focus ? findChild(root, data.focus) : null
+            if (button) {
+                verify(button.activeFocus)
+                verify(button.visualFocus)
+            } else {
+                compare(findChild(root, "content").activeFocus, false)
+                for (const name of ["browseButton", "restartButton"])
+                    verify(!findChild(root, name) || !findChild(root, name).activeFocus)
+            }
+        }
+
+        function test_focusedButtonBeneathTheOverlayTakesNoKeys() {
+            show(false, 4)
+            keyClick(Qt.Key_Tab)
+            verify(findChild(loader.item, "restartButton").activeFocus)
+            model.isProcessing = true
+            keyClick(Qt.Key_Space)
+            keyClick(Qt.Key_Return)
+            compare(model.clears, 0)
             model.isProcessing = false
-            model.processedImageCount = 0
         }
 
         function test_overlayPixels() {
-            model.isProcessing = true
-            waitForRendering(loader.item)
+            show(true, 0)
             const card = findChild(loader.item, "progressCard")
             const image = grabImage(loader.item)
             const at = card.mapToItem(loader.item, 0, 0)
@@ -84,7 +115,6 @@ Item {
             const dim = image.pixel(5, loader.item.height - 5)
             const expected = Theme.mix(Theme.neoBackground, Theme.neoText, 0.8)
             verify(Math.abs(dim.r - expected.r) < 0.02 && Math.abs(dim.g - expected.g) < 0.02, "backdrop is " + dim)
-            model.isProcessing = false
         }
     }
 }
