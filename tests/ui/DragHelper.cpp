@@ -2,87 +2,50 @@
 
 #include <QCoreApplication>
 #include <QDropEvent>
-#include <QMimeData>
 #include <QQuickItem>
 #include <QQuickWindow>
 
-namespace {
+#include <memory>
 
-QPointF inWindow(QQuickItem* item, QPointF at)
+bool DragHelper::send(QQuickItem* item, QEvent::Type type, QPointF at)
 {
-    return item != nullptr ? item->mapToScene(at) : at;
-}
-
-QWindow* windowOf(QQuickItem* item)
-{
-    return item != nullptr ? item->window() : nullptr;
-}
-
-}  // namespace
-
-DragHelper::DragHelper(QObject* parent) : QObject(parent) {}
-
-DragHelper::~DragHelper() = default;
-
-bool DragHelper::enter(QWindow* window, const QList<QUrl>& urls, QPointF at)
-{
-    if (window == nullptr)
+    if (item == nullptr || item->window() == nullptr)
         return false;
-    mime_ = std::make_unique<QMimeData>();
-    mime_->setUrls(urls);
-    QDragEnterEvent event(at.toPoint(), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, mime_.get(), Qt::NoButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &event);
-    return event.isAccepted();
-}
-
-bool DragHelper::move(QWindow* window, QPointF at)
-{
-    if (window == nullptr || !mime_)
-        return false;
-    QDragMoveEvent event(at.toPoint(), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, mime_.get(), Qt::NoButton,
-                         Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &event);
-    return event.isAccepted();
-}
-
-void DragHelper::leave(QWindow* window)
-{
-    if (window == nullptr)
-        return;
-    QDragLeaveEvent event;
-    QCoreApplication::sendEvent(window, &event);
-    mime_.reset();
-}
-
-bool DragHelper::drop(QWindow* window, QPointF at)
-{
-    if (window == nullptr || !mime_)
-        return false;
-    QDropEvent event(at, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, mime_.get(), Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &event);
-    mime_.reset();
-    return event.isAccepted();
+    const QPoint point = item->mapToScene(at).toPoint();
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    std::unique_ptr<QDropEvent> event;
+    if (type == QEvent::DragEnter)
+        event = std::make_unique<QDragEnterEvent>(point, actions, &mime_, Qt::NoButton, Qt::NoModifier);
+    else if (type == QEvent::DragMove)
+        event = std::make_unique<QDragMoveEvent>(point, actions, &mime_, Qt::NoButton, Qt::NoModifier);
+    else
+        event = std::make_unique<QDropEvent>(QPointF(point), actions, &mime_, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(item->window(), event.get());
+    return event->isAccepted();
 }
 
 bool DragHelper::enter(QQuickItem* item, const QList<QUrl>& urls, QPointF at)
 {
-    return enter(windowOf(item), urls, inWindow(item, at));
+    mime_.setUrls(urls);
+    return send(item, QEvent::DragEnter, at);
 }
 
 bool DragHelper::move(QQuickItem* item, QPointF at)
 {
-    return move(windowOf(item), inWindow(item, at));
+    return send(item, QEvent::DragMove, at);
 }
 
 void DragHelper::leave(QQuickItem* item)
 {
-    leave(windowOf(item));
+    if (item == nullptr || item->window() == nullptr)
+        return;
+    QDragLeaveEvent event;
+    QCoreApplication::sendEvent(item->window(), &event);
 }
 
 bool DragHelper::drop(QQuickItem* item, QPointF at)
 {
-    return drop(windowOf(item), inWindow(item, at));
+    return send(item, QEvent::Drop, at);
 }
 
 bool DragHelper::dragAndDrop(QQuickItem* item, const QList<QUrl>& urls, QPointF at)

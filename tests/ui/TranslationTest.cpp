@@ -1,7 +1,7 @@
-#include "Translation.h"
 #include "AppViewModel.h"
 #include "PhotoBuilder.h"
 #include "ShellHarness.h"
+#include "Translation.h"
 #include "WindowManager.h"
 
 #include <QApplication>
@@ -20,14 +20,12 @@ using namespace optara::shell_testing;
 
 namespace {
 
-// The texts a person sees in each state of a real window, in one locale.
+// The texts a person sees in each state of a real window, and the names of the
+// window controls, in one locale.
 struct Screens {
     bool translated = false;
-    QStringList dropZone;
-    QStringList overlay;
-    QStringList dashboard;
-    QStringList emptyCard;
-    QSet<QString> dataTexts; // labels and counts that come from the photos
+    QList<QStringList> states; // drop zone, overlay, dashboard, empty card, window controls
+    QSet<QString> dataTexts;   // labels and counts that come from the photos
 };
 
 void collectTexts(QQuickItem* item, QStringList& texts)
@@ -47,39 +45,24 @@ QStringList textsOf(QQuickItem* item)
     return texts;
 }
 
-void addRows(QSet<QString>& into, const QVariantList& rows)
-{
-    for (const QVariant& row : rows) {
-        const QVariantMap map = row.toMap();
-        into.insert(map.value(QStringLiteral("label")).toString());
-        into.insert(QString::number(map.value(QStringLiteral("count")).toLongLong()));
-    }
-}
-
 } // namespace
 
 class TranslationTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase()
     {
         QVERIFY(photos_.isValid());
         // Over a thousand photos, so that a count formatted for the locale would show a separator.
+        using optara::testing::Fraction;
+        const std::vector<std::uint8_t> photo = optara::testing::photoJpeg(
+            {.make = "Canon", .model = "Canon EOS R6", .lens = "RF50mm F1.8 STM", .focalLength = Fraction{50, 1},
+             .fNumber = Fraction{28, 10}});
         const std::filesystem::path root = photos_.path().toStdString();
-        optara::testing::PhotoFields full;
-        full.make = "Canon";
-        full.model = "Canon EOS R6";
-        full.lens = "RF50mm F1.8 STM";
-        full.focalLength = {50, 1};
-        full.fNumber = {28, 10};
-        const std::vector<std::uint8_t> fullPhoto = optara::testing::photoJpeg(full);
         for (int i = 0; i < 1200; ++i)
-            optara::testing::writeBytes(root / ("p" + std::to_string(i) + ".jpg"), fullPhoto);
-        optara::testing::PhotoFields bare;
-        bare.make = "FUJIFILM";
-        optara::testing::writeBytes(root / "bare.jpg", optara::testing::photoJpeg(bare));
-
+            optara::testing::writeBytes(root / ("p" + std::to_string(i) + ".jpg"), photo);
+        optara::testing::writeBytes(root / "bare.jpg", optara::testing::photoJpeg({.make = "FUJIFILM"}));
         english_ = capture(QLocale(QLocale::English, QLocale::UnitedStates));
         QVERIFY(!QTest::currentTestFailed());
     }
@@ -89,34 +72,24 @@ class TranslationTest : public QObject {
         const Screens german = capture(QLocale(QLocale::German, QLocale::Germany));
         QVERIFY(!QTest::currentTestFailed());
         QVERIFY(german.translated);
-
-        QVERIFY(german.dropZone.contains(QStringLiteral("Dateien auswählen")));
-        QVERIFY(german.dropZone.contains(QStringLiteral("Fotos hier ablegen")));
-        QCOMPARE(german.overlay, QStringList{QStringLiteral("Fotos werden verarbeitet...")});
-        QVERIFY(german.dashboard.contains(QStringLiteral("Fotos analysiert")));
-        QVERIFY(german.dashboard.contains(QStringLiteral("Kameras")));
-        QCOMPARE(german.emptyCard, QStringList{QStringLiteral("Keine Daten vorhanden")});
+        QVERIFY(german.states[0].contains(QStringLiteral("Dateien auswählen")));
+        QCOMPARE(german.states[1], QStringList{QStringLiteral("Fotos werden verarbeitet...")});
+        QVERIFY(german.states[2].contains(QStringLiteral("Fotos analysiert")));
+        QCOMPARE(german.states[3], QStringList{QStringLiteral("Keine Daten vorhanden")});
+        QCOMPARE(german.states[4], (QStringList{"Schließen", "Minimieren", "Maximieren"}));
 
         // What stays as in English: the name, the web address, and what the photos say,
         // verbatim (f/2.8, not f/2,8; 1201, not 1.201).
         QSet<QString> unchanged = english_.dataTexts;
         unchanged << QStringLiteral("Optara") << QStringLiteral("optara.app");
-        const auto compare = [&unchanged](const QStringList& english, const QStringList& translated) {
-            QCOMPARE(translated.size(), english.size());
-            for (qsizetype i = 0; i < english.size(); ++i) {
-                if (unchanged.contains(english[i]))
-                    QCOMPARE(translated[i], english[i]);
-                else
-                    QVERIFY2(translated[i] != english[i],
-                             qPrintable(english[i] + QStringLiteral(" is not translated")));
-            }
-        };
-        compare(english_.dropZone, german.dropZone);
-        compare(english_.overlay, german.overlay);
-        compare(english_.dashboard, german.dashboard);
-        compare(english_.emptyCard, german.emptyCard);
-        QVERIFY(german.dashboard.contains(QStringLiteral("f/2.8")));
-        QVERIFY(german.dashboard.contains(QString::number(1201)));
+        QVERIFY(german.states[2].contains(QStringLiteral("f/2.8")) && german.states[2].contains(QStringLiteral("1201")));
+        for (qsizetype s = 0; s < english_.states.size(); ++s) {
+            const QStringList& english = english_.states[s];
+            QCOMPARE(german.states[s].size(), english.size());
+            for (qsizetype i = 0; i < english.size(); ++i)
+                QVERIFY2(unchanged.contains(english[i]) == (german.states[s][i] == english[i]),
+                         qPrintable(english[i] + QStringLiteral(" -> ") + german.states[s][i]));
+        }
     }
 
     void localesFindTheirLanguage_data()
@@ -124,10 +97,8 @@ class TranslationTest : public QObject {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<bool>("german");
         QTest::newRow("de_AT") << QLocale(QLocale::German, QLocale::Austria) << true;
-        QTest::newRow("de_CH") << QLocale(QLocale::German, QLocale::Switzerland) << true;
         QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << false;
         QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom) << false;
-        QTest::newRow("ja_JP") << QLocale(QLocale::Japanese, QLocale::Japan) << false;
         QTest::newRow("C") << QLocale::c() << false;
     }
 
@@ -138,16 +109,12 @@ class TranslationTest : public QObject {
         const Screens screens = capture(locale);
         QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(screens.translated, german);
-        QCOMPARE(screens.dropZone.contains(QStringLiteral("Dateien auswählen")), german);
-        if (!german) {
-            QCOMPARE(screens.dropZone, english_.dropZone);
-            QCOMPARE(screens.overlay, english_.overlay);
-            QCOMPARE(screens.dashboard, english_.dashboard);
-            QCOMPARE(screens.emptyCard, english_.emptyCard);
-        }
+        QCOMPARE(screens.states[0].contains(QStringLiteral("Dateien auswählen")), german);
+        if (!german)
+            QCOMPARE(screens.states, english_.states);
     }
 
-  private:
+private:
     // Opens a window under the locale's translation, as the application does, and
     // reads it in each state: drop zone, processing, dashboard; and an empty card.
     Screens capture(const QLocale& locale)
@@ -155,41 +122,37 @@ class TranslationTest : public QObject {
         Screens screens;
         const Translation translation(locale);
         screens.translated = translation.isLoaded();
-
         QQmlEngine engine;
         WindowManager manager(engine);
         QQuickWindow* window = manager.newWindow();
         [&] {
-            QVERIFY(window != nullptr);
-            QVERIFY(waitShown(window));
-            QTRY_VERIFY(findItem(window, QStringLiteral("dropZone")) != nullptr);
-            screens.dropZone = textsOf(findItem(window, QStringLiteral("dropZone")));
-
+            QVERIFY(window != nullptr && waitShown(window));
+            screens.states.append(textsOf(findItem(window, QStringLiteral("dropZone"))));
             AppViewModel* model = WindowManager::viewModel(window);
             model->processURLs({QUrl::fromLocalFile(photos_.path())});
-            QVERIFY(model->isProcessing());
-            screens.overlay = textsOf(findItem(window, QStringLiteral("processingOverlay")));
-
+            screens.states.append(textsOf(findItem(window, QStringLiteral("processingOverlay"))));
             QTRY_VERIFY_WITH_TIMEOUT(!model->isProcessing(), 60000);
             QCOMPARE(model->processedImageCount(), 1201);
             QTRY_VERIFY(findItem(window, QStringLiteral("dashboard")) != nullptr);
-            QQuickItem* dashboard = findItem(window, QStringLiteral("dashboard"));
-            QTRY_VERIFY(textsOf(dashboard).contains(QString::number(model->processedImageCount())));
-            screens.dashboard = textsOf(dashboard);
-            screens.dataTexts.insert(QString::number(model->processedImageCount()));
+            QTRY_VERIFY(textsOf(findItem(window, QStringLiteral("dashboard"))).contains(QStringLiteral("1201")));
+            screens.states.append(textsOf(findItem(window, QStringLiteral("dashboard"))));
+            screens.dataTexts.insert(QStringLiteral("1201"));
             for (const QVariantList& rows :
                  {model->topCameras(), model->topLenses(), model->topFocalLengths(), model->topApertures()})
-                addRows(screens.dataTexts, rows);
+                for (const QVariant& row : rows) {
+                    screens.dataTexts.insert(row.toMap().value(QStringLiteral("label")).toString());
+                    screens.dataTexts.insert(row.toMap().value(QStringLiteral("count")).toString());
+                }
 
             QQmlComponent component(&engine);
-            component.setData("import Optara.Ui\nStatCard { width: 400; items: []; icon: \"scope\" }",
-                              QUrl());
+            component.setData("import Optara.Ui\nStatCard { width: 400; items: [] }", QUrl());
             std::unique_ptr<QObject> card(component.create());
             QVERIFY2(card != nullptr, qPrintable(component.errorString()));
-            screens.emptyCard = {
-                findItem(qobject_cast<QQuickItem*>(card.get()), QStringLiteral("emptyText"))
-                    ->property("text")
-                    .toString()};
+            screens.states.append({card->findChild<QObject*>(QStringLiteral("emptyText"))->property("text").toString()});
+            QStringList controls;
+            for (const char* name : {"closeControl", "minimiseControl", "maximiseControl"})
+                controls.append(findItem(window, QString::fromLatin1(name))->property("label").toString());
+            screens.states.append(controls);
         }();
         return screens;
     }
