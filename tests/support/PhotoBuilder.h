@@ -65,20 +65,24 @@ struct Ifd {
 // Encodes entries in one byte order and lays out TIFF blocks:
 // header, IFD0 at offset 8, the Exif IFD right after it, then the data area.
 class TiffBuilder {
-public:
+  public:
     static constexpr std::uint32_t ifd0Offset = 8;
 
     explicit TiffBuilder(ByteOrder order = ByteOrder::Little) : order_(order) {}
-    ByteOrder order() const { return order_; }
 
     // Texts get their terminating NUL, counted.
     IfdEntry ascii(std::uint16_t tag, std::string_view text, std::uint16_t type = Ascii) const;
-    IfdEntry raw(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::vector<std::uint8_t> data) const;
-    IfdEntry bytes(std::uint16_t tag, const std::vector<std::uint8_t>& values, std::uint16_t type = Byte) const;
-    IfdEntry shorts(std::uint16_t tag, const std::vector<std::uint16_t>& values, std::uint16_t type = Short) const;
-    IfdEntry longs(std::uint16_t tag, const std::vector<std::uint32_t>& values, std::uint16_t type = Long) const;
+    IfdEntry raw(std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+                 std::vector<std::uint8_t> data) const;
+    IfdEntry bytes(std::uint16_t tag, const std::vector<std::uint8_t>& values,
+                   std::uint16_t type = Byte) const;
+    IfdEntry shorts(std::uint16_t tag, const std::vector<std::uint16_t>& values,
+                    std::uint16_t type = Short) const;
+    IfdEntry longs(std::uint16_t tag, const std::vector<std::uint32_t>& values,
+                   std::uint16_t type = Long) const;
     IfdEntry rationals(std::uint16_t tag, const std::vector<Fraction>& values) const;
-    IfdEntry signedRationals(std::uint16_t tag, const std::vector<std::pair<std::int32_t, std::int32_t>>& values) const;
+    IfdEntry signedRationals(std::uint16_t tag,
+                             const std::vector<std::pair<std::int32_t, std::int32_t>>& values) const;
     IfdEntry floats(std::uint16_t tag, const std::vector<float>& values) const;
     IfdEntry doubles(std::uint16_t tag, const std::vector<double>& values) const;
 
@@ -88,10 +92,12 @@ public:
     // Where block() puts the Exif IFD for this IFD0 (for hand-made pointers).
     static std::uint32_t exifOffset(const Ifd& ifd0, bool addsPointer);
 
-    void put16(std::vector<std::uint8_t>& out, std::uint16_t value) const;
-    void put32(std::vector<std::uint8_t>& out, std::uint32_t value) const;
+  private:
+    // The low size bytes of value, in the block's byte order.
+    void put(std::vector<std::uint8_t>& out, std::uint64_t value, int size) const;
+    IfdEntry numbers(std::uint16_t tag, std::uint16_t type, std::size_t count,
+                     const std::vector<std::uint64_t>& values, int size) const;
 
-private:
     ByteOrder order_;
 };
 
@@ -107,4 +113,4 @@ std::vector<std::uint8_t> tinyImage();
 // The TIFF block photoJpeg puts in its APP1.
 std::vector<std::uint8_t> photoTiff(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
 
-}  // namespace optara::testing
+} // namespace optara::testing
