@@ -91,10 +91,11 @@ std::int64_t mktimeAfterTheDayBefore(const WallClockTime& t)
     return std::mktime(&fields);
 }
 
-ImageMetadata::TimePoint localTime(int year, unsigned month, unsigned day, int hour, int minute, int second)
+// A capture date as fieldsOf shows it.
+std::string localTime(int year, unsigned month, unsigned day, int hour, int minute, int second)
 {
-    return std::chrono::system_clock::from_time_t(
-        mktimeAfterTheDayBefore({year, month, day, hour, minute, second}));
+    return show(std::optional(std::chrono::system_clock::from_time_t(
+        mktimeAfterTheDayBefore({year, month, day, hour, minute, second}))));
 }
 
 std::optional<ImageMetadata> read(const fs::path& file)
@@ -167,7 +168,7 @@ TEST(MetadataReader, ReadsTheEightFieldsUntrimmedInEitherByteOrderWithAFreshIdEa
         EXPECT_EQ(fieldsOf(record),
                   (Fields{file.string(), "Acme ", " Acme Z7\n", "Zoom 24-70 ", show(std::optional(50.0)),
                           show(std::optional(28.0 / 10)), show(std::optional(1.0 / 250)), "200",
-                          show(std::optional(localTime(2021, 7, 4, 18, 30, 5)))}));
+                          localTime(2021, 7, 4, 18, 30, 5)}));
         const auto again = read(file);
         ASSERT_TRUE(record && again);
         EXPECT_NE(record->id(), again->id());
@@ -205,6 +206,28 @@ TEST(MetadataReader, FieldsTakeOnlyTheirOwnKindOfValue)
         {"iso empty", b.raw(0x8827, Short, 0, {}), Iso, "absent"},
         {"iso as a text", b.ascii(0x8827, "200"), Iso, "absent"},
         {"date as undefined bytes", b.bytes(0x9003, {'2', '0', '2', '1'}, Undefined), Date, "absent"},
+        // Capture dates: exactly "yyyy:MM:dd HH:mm:ss", read as local time.
+        {"2021:01:15 06:07:08", b.ascii(0x9003, "2021:01:15 06:07:08"), Date,
+         localTime(2021, 1, 15, 6, 7, 8)},
+        {"2024:02:29 00:00:00", b.ascii(0x9003, "2024:02:29 00:00:00"), Date,
+         localTime(2024, 2, 29, 0, 0, 0)},
+        {"1970:01:01 00:00:00", b.ascii(0x9003, "1970:01:01 00:00:00"), Date, localTime(1970, 1, 1, 0, 0, 0)},
+        {"date cut at a NUL", b.ascii(0x9003, std::string_view("2021:01:15 06:07:08\0x", 21)), Date,
+         localTime(2021, 1, 15, 6, 7, 8)},
+        {"    :  :     :  :  ", b.ascii(0x9003, "    :  :     :  :  "), Date, "absent"},
+        {"0000:00:00 00:00:00", b.ascii(0x9003, "0000:00:00 00:00:00"), Date, "absent"},
+        {"", b.ascii(0x9003, ""), Date, "absent"},
+        {"2021-07-04 18:30:05", b.ascii(0x9003, "2021-07-04 18:30:05"), Date, "absent"},
+        {"2021:07:04T18:30:05", b.ascii(0x9003, "2021:07:04T18:30:05"), Date, "absent"},
+        {"2021:07:04 18:30", b.ascii(0x9003, "2021:07:04 18:30"), Date, "absent"},
+        {"2021:07:04 18:30:05Z", b.ascii(0x9003, "2021:07:04 18:30:05Z"), Date, "absent"},
+        {"2021:7:4 18:30:05", b.ascii(0x9003, "2021:7:4 18:30:05"), Date, "absent"},
+        {"+021:07:04 18:30:05", b.ascii(0x9003, "+021:07:04 18:30:05"), Date, "absent"},
+        {"2021:13:04 18:30:05", b.ascii(0x9003, "2021:13:04 18:30:05"), Date, "absent"},
+        {"2023:02:29 12:00:00", b.ascii(0x9003, "2023:02:29 12:00:00"), Date, "absent"},
+        {"2021:07:04 24:00:00", b.ascii(0x9003, "2021:07:04 24:00:00"), Date, "absent"},
+        {"2021:07:04 18:60:05", b.ascii(0x9003, "2021:07:04 18:60:05"), Date, "absent"},
+        {"beyond the record's clock", b.ascii(0x9003, "9999:12:31 23:59:59"), Date, "absent"},
     };
     // A full photo whose entry for tag (if any) is replaced.
     const auto photoWith = [&](const IfdEntry* replacement) {
@@ -224,45 +247,6 @@ TEST(MetadataReader, FieldsTakeOnlyTheirOwnKindOfValue)
         Fields expected = untouched;
         expected[static_cast<std::size_t>(c.field)] = c.expected;
         EXPECT_EQ(fieldsOf(read(dir.write("case.jpg", photoWith(&c.entry)))), expected);
-    }
-}
-
-TEST(MetadataReader, CaptureDateIsExactlyTheExifLayoutInLocalTime)
-{
-    const ScratchDir dir;
-    const struct {
-        std::string text;
-        std::optional<ImageMetadata::TimePoint> expected;
-    } cases[] = {
-        {"2021:07:04 18:30:05", localTime(2021, 7, 4, 18, 30, 5)},
-        {"2021:01:15 06:07:08", localTime(2021, 1, 15, 6, 7, 8)},
-        {"2024:02:29 00:00:00", localTime(2024, 2, 29, 0, 0, 0)},
-        {"1970:01:01 00:00:00", localTime(1970, 1, 1, 0, 0, 0)},
-        {std::string("2021:07:04 18:30:05\0ignored", 27), localTime(2021, 7, 4, 18, 30, 5)},
-        {"    :  :     :  :  ", std::nullopt},
-        {"0000:00:00 00:00:00", std::nullopt},
-        {"", std::nullopt},
-        {"2021-07-04 18:30:05", std::nullopt},
-        {"2021:07:04T18:30:05", std::nullopt},
-        {"2021:07:04 18:30", std::nullopt},
-        {"2021:07:04 18:30:05Z", std::nullopt},
-        {"2021:7:4 18:30:05", std::nullopt},
-        {"+021:07:04 18:30:05", std::nullopt},
-        {"2021:13:04 18:30:05", std::nullopt},
-        {"2023:02:29 12:00:00", std::nullopt},
-        {"2021:07:04 24:00:00", std::nullopt},
-        {"2021:07:04 18:60:05", std::nullopt},
-        {"9999:12:31 23:59:59", std::nullopt}, // beyond the record's clock
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const TiffBuilder b;
-        IfdEntry date = b.raw(0x9003, Ascii, static_cast<std::uint32_t>(c.text.size() + 1),
-                              Bytes(c.text.begin(), c.text.end()));
-        date.data.push_back(0);
-        const auto record = read(dir.write("dated.jpg", jpeg({exifSegment(b.block({}, Ifd{{date}}))})));
-        ASSERT_TRUE(record);
-        EXPECT_EQ(record->creationDate(), c.expected);
     }
 }
 
