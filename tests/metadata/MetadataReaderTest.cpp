@@ -228,6 +228,7 @@ TEST(MetadataReader, FieldsTakeOnlyTheirOwnKindOfValue)
         {"2021:07:04 24:00:00", b.ascii(0x9003, "2021:07:04 24:00:00"), Date, "absent"},
         {"2021:07:04 18:60:05", b.ascii(0x9003, "2021:07:04 18:60:05"), Date, "absent"},
         {"beyond the record's clock", b.ascii(0x9003, "9999:12:31 23:59:59"), Date, "absent"},
+        {"before the record's clock", b.ascii(0x9003, "1440:07:04 18:30:05"), Date, "absent"},
     };
     // A full photo whose entry for tag (if any) is replaced.
     const auto photoWith = [&](const IfdEntry* replacement) {
