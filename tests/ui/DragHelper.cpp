@@ -13,13 +13,15 @@ bool DragHelper::send(QQuickItem* item, QEvent::Type type, QPointF at)
         return false;
     const QPoint point = item->mapToScene(at).toPoint();
     const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-    std::unique_ptr<QDropEvent> event;
+    std::unique_ptr<QEvent> event;
     if (type == QEvent::DragEnter)
         event = std::make_unique<QDragEnterEvent>(point, actions, &mime_, Qt::NoButton, Qt::NoModifier);
     else if (type == QEvent::DragMove)
         event = std::make_unique<QDragMoveEvent>(point, actions, &mime_, Qt::NoButton, Qt::NoModifier);
-    else
+    else if (type == QEvent::Drop)
         event = std::make_unique<QDropEvent>(QPointF(point), actions, &mime_, Qt::NoButton, Qt::NoModifier);
+    else
+        event = std::make_unique<QDragLeaveEvent>();
     QCoreApplication::sendEvent(item->window(), event.get());
     return event->isAccepted();
 }
@@ -28,24 +30,6 @@ bool DragHelper::enter(QQuickItem* item, const QList<QUrl>& urls, QPointF at)
 {
     mime_.setUrls(urls);
     return send(item, QEvent::DragEnter, at);
-}
-
-bool DragHelper::move(QQuickItem* item, QPointF at)
-{
-    return send(item, QEvent::DragMove, at);
-}
-
-void DragHelper::leave(QQuickItem* item)
-{
-    if (item == nullptr || item->window() == nullptr)
-        return;
-    QDragLeaveEvent event;
-    QCoreApplication::sendEvent(item->window(), &event);
-}
-
-bool DragHelper::drop(QQuickItem* item, QPointF at)
-{
-    return send(item, QEvent::Drop, at);
 }
 
 bool DragHelper::dragAndDrop(QQuickItem* item, const QList<QUrl>& urls, QPointF at)

@@ -17,9 +17,9 @@ class DragHelper : public QObject {
 
 public:
     Q_INVOKABLE bool enter(QQuickItem* item, const QList<QUrl>& urls, QPointF at);
-    Q_INVOKABLE bool move(QQuickItem* item, QPointF at);
-    Q_INVOKABLE void leave(QQuickItem* item);
-    Q_INVOKABLE bool drop(QQuickItem* item, QPointF at);
+    Q_INVOKABLE bool move(QQuickItem* item, QPointF at) { return send(item, QEvent::DragMove, at); }
+    Q_INVOKABLE void leave(QQuickItem* item) { send(item, QEvent::DragLeave, {}); }
+    Q_INVOKABLE bool drop(QQuickItem* item, QPointF at) { return send(item, QEvent::Drop, at); }
     // A whole drag: enter, one move, drop.
     Q_INVOKABLE bool dragAndDrop(QQuickItem* item, const QList<QUrl>& urls, QPointF at);
 

@@ -28,20 +28,16 @@ struct Screens {
     QSet<QString> dataTexts;   // labels and counts that come from the photos
 };
 
-void collectTexts(QQuickItem* item, QStringList& texts)
-{
-    if (item == nullptr || !item->isVisible())
-        return;
-    if (item->inherits("QQuickText"))
-        texts.append(item->property("text").toString());
-    for (QQuickItem* child : item->childItems())
-        collectTexts(child, texts);
-}
-
+// The visible texts below an item, in tree order.
 QStringList textsOf(QQuickItem* item)
 {
     QStringList texts;
-    collectTexts(item, texts);
+    if (item == nullptr || !item->isVisible())
+        return texts;
+    if (item->inherits("QQuickText"))
+        texts.append(item->property("text").toString());
+    for (QQuickItem* child : item->childItems())
+        texts += textsOf(child);
     return texts;
 }
 
@@ -98,7 +94,6 @@ private slots:
         QTest::addColumn<bool>("german");
         QTest::newRow("de_AT") << QLocale(QLocale::German, QLocale::Austria) << true;
         QTest::newRow("fr_FR") << QLocale(QLocale::French, QLocale::France) << false;
-        QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom) << false;
         QTest::newRow("C") << QLocale::c() << false;
     }
 
@@ -133,16 +128,13 @@ private:
             screens.states.append(textsOf(findItem(window, QStringLiteral("processingOverlay"))));
             QTRY_VERIFY_WITH_TIMEOUT(!model->isProcessing(), 60000);
             QCOMPARE(model->processedImageCount(), 1201);
-            QTRY_VERIFY(findItem(window, QStringLiteral("dashboard")) != nullptr);
             QTRY_VERIFY(textsOf(findItem(window, QStringLiteral("dashboard"))).contains(QStringLiteral("1201")));
             screens.states.append(textsOf(findItem(window, QStringLiteral("dashboard"))));
             screens.dataTexts.insert(QStringLiteral("1201"));
             for (const QVariantList& rows :
                  {model->topCameras(), model->topLenses(), model->topFocalLengths(), model->topApertures()})
-                for (const QVariant& row : rows) {
-                    screens.dataTexts.insert(row.toMap().value(QStringLiteral("label")).toString());
-                    screens.dataTexts.insert(row.toMap().value(QStringLiteral("count")).toString());
-                }
+                for (const QVariant& row : rows)
+                    screens.dataTexts << row.toMap().value("label").toString() << row.toMap().value("count").toString();
 
             QQmlComponent component(&engine);
             component.setData("import Optara.Ui\nStatCard { width: 400; items: [] }", QUrl());

@@ -28,11 +28,7 @@ Item {
         viewModel: model
     }
 
-    SignalSpy {
-        id: restarts
-        target: dashboard
-        signalName: "restarted"
-    }
+    SignalSpy { id: restarts; target: dashboard; signalName: "restarted" }
 
     TestCase {
         name: "StatsDashboardView"
@@ -139,28 +135,16 @@ Item {
             compare(credit.text, "optara.app")
         }
 
-        function test_restartClearsOncePerPress_data() {
-            return [{ tag: "mouse", key: 0 }, { tag: "space", key: Qt.Key_Space }, { tag: "return", key: Qt.Key_Return }]
-        }
-
-        function test_restartClearsOncePerPress(data) {
-            const button = part("restartButton")
-            if (data.key === 0) {
-                mouseClick(button)
-            } else {
-                button.forceActiveFocus(Qt.TabFocusReason)
-                keyClick(data.key)
-            }
+        function test_restartClearsOnce() {
+            // Keys on the button are the button's own test; here the click reaches the view model.
+            mouseClick(part("restartButton"))
             compare(model.clears, 1)
             compare(restarts.count, 1)
             compare(part("photoCount").text, "0")
         }
 
         function test_scrollsWhenTaller() {
-            model.topCameras = items(10)
-            model.topLenses = items(10)
-            model.topFocalLengths = items(10)
-            model.topApertures = items(10)
+            model.topCameras = model.topLenses = model.topFocalLengths = model.topApertures = items(10)
             const scroll = part("scroll")
             grabImage(dashboard)
             verify(scroll.contentHeight > dashboard.height)
