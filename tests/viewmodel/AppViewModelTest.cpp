@@ -219,7 +219,7 @@ void AppViewModelTest::readsWhatTheUrlsName_data()
     QTest::addColumn<QStringList>("expected");
     const QString odd = QString::fromLatin1("\xff\xfe.jpg"); // Latin-1 stands for raw bytes
     QTest::newRow("folder") << QList<QUrl>{fileUrl(tree_)} << QStringList{"a.jpg", "sub/c.JpEg", odd};
-    QTest::newRow("files in order, twice")
+    QTest::newRow("files, one of them twice")
         << QList<QUrl>{fileUrl(tree_ / "sub/c.JpEg"), fileUrl(tree_ / "a.jpg"), fileUrl(tree_ / "a.jpg")}
         << QStringList{"sub/c.JpEg", "a.jpg", "a.jpg"};
     QTest::newRow("name that is not UTF-8")
@@ -247,8 +247,9 @@ void AppViewModelTest::readsWhatTheUrlsName()
         const std::string url = fs::path(record.url()).lexically_relative(tree_).generic_string();
         found << QString::fromLatin1(url.data(), qsizetype(url.size()));
     }
-    if (urls.size() == 1)
-        found.sort();
+    // Reads finish in any order.
+    found.sort();
+    expected.sort();
     QCOMPARE(found, expected);
     QCOMPARE(model.processedImageCount(), int(expected.size()));
     QCOMPARE(publishedRows(model), freshRows(model));
