@@ -67,8 +67,8 @@ std::int64_t mktimeAfterTheDayBefore(const WallClockTime& t)
 {
     std::int64_t seconds = 0;
     for (const int day : {int(t.day) - 1, int(t.day)}) {
-        std::tm fields{t.second, t.minute, t.hour, day, int(t.month) - 1, t.year - 1900, 0, 0, -1, 0, nullptr};
-        seconds = std::mktime(&fields);
+        std::tm tm{t.second, t.minute, t.hour, day, int(t.month) - 1, t.year - 1900, 0, 0, -1, 0, nullptr};
+        seconds = std::mktime(&tm);
     }
     return seconds;
 }
@@ -195,12 +195,12 @@ TEST(MetadataReader, FieldsTakeOnlyTheirOwnKindOfValue)
         {"2021:01:15 06:07:08", localTime(2021, 1, 15, 6, 7, 8)},
         {"2024:02:29 00:00:00", localTime(2024, 2, 29, 0, 0, 0)},
         {"1970:01:01 00:00:00", localTime(1970, 1, 1, 0, 0, 0)},
-        {"    :  :     :  :  ", "absent"}, {"0000:00:00 00:00:00", "absent"}, {"", "absent"},
-        {"2021-07-04 18:30:05", "absent"}, {"2021:07:04T18:30:05", "absent"}, {"2021:07:04 18:30", "absent"},
-        {"2021:07:04 18:30:05Z", "absent"}, {"2021:7:4 18:30:05", "absent"}, {"+021:07:04 18:30:05", "absent"},
-        {"2021:13:04 18:30:05", "absent"}, {"2023:02:29 12:00:00", "absent"}, {"2021:07:04 24:00:00", "absent"},
-        {"2021:07:04 18:60:05", "absent"}, {"9999:12:31 23:59:59", "absent"}, {"1440:07:04 18:30:05", "absent"},
     };
+    const char* const rejected[] = {"    :  :     :  :  ",  "0000:00:00 00:00:00", "",
+                                    "2021-07-04 18:30:05",  "2021:07:04T18:30:05", "2021:07:04 18:30",
+                                    "2021:07:04 18:30:05Z", "2021:7:4 18:30:05",   "+021:07:04 18:30:05",
+                                    "2021:13:04 18:30:05",  "2023:02:29 12:00:00", "2021:07:04 24:00:00",
+                                    "2021:07:04 18:60:05",  "9999:12:31 23:59:59", "1440:07:04 18:30:05"};
     // A full photo with the entry of replacement's tag (if any) replaced.
     const auto photoWith = [&](const IfdEntry* replacement) {
         Ifd ifd0{{b.ascii(0x010F, "Acme"), b.ascii(0x0110, "Z7")}};
@@ -214,16 +214,18 @@ TEST(MetadataReader, FieldsTakeOnlyTheirOwnKindOfValue)
         return jpeg({exifSegment(b.block(ifd0, exif))});
     };
     const Fields untouched = fieldsOf(read(dir.write("case.jpg", photoWith(nullptr))));
-    const auto check = [&](const std::string& what, const IfdEntry& entry, int field, const std::string& value) {
+    const auto check = [&](const std::string& what, const IfdEntry& entry, int field, std::string value) {
         SCOPED_TRACE(what);
         Fields expected = untouched;
-        expected[static_cast<std::size_t>(field)] = value;
+        expected[static_cast<std::size_t>(field)] = std::move(value);
         EXPECT_EQ(fieldsOf(read(dir.write("case.jpg", photoWith(&entry)))), expected);
     };
     for (const auto& c : cases)
         check(c.what, c.entry, c.field, c.expected);
     for (const auto& [text, expected] : dates)
         check(text, b.ascii(0x9003, text), Date, expected);
+    for (const char* text : rejected)
+        check(text, b.ascii(0x9003, text), Date, "absent");
 }
 
 // Every quarter hour of four years plus random times, each asked right after
