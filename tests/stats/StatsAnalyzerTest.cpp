@@ -8,11 +8,8 @@
 #include <limits>
 #include <locale>
 #include <map>
-#include <optional>
 #include <random>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -30,10 +27,8 @@ struct Gear {
 
 ImageMetadata photo(const Gear& gear)
 {
-    auto view = [](const std::optional<std::string>& text) -> std::optional<std::string_view> {
-        if (!text)
-            return std::nullopt;
-        return std::string_view(*text);
+    const auto view = [](const auto& text) {
+        return text ? std::optional<std::string_view>(*text) : std::nullopt;
     };
     return ImageMetadata("/photos/a.jpg", view(gear.make), view(gear.model), view(gear.lens), gear.focal,
                          gear.aperture, std::nullopt, std::nullopt, std::nullopt);
@@ -72,9 +67,7 @@ void expectWellFormed(const std::vector<StatItem>& items, std::size_t photoCount
     std::set<std::string> labels;
     for (std::size_t i = 0; i < items.size(); ++i) {
         EXPECT_GE(items[i].count(), 1);
-        if (i > 0) {
-            EXPECT_GE(items[i - 1].count(), items[i].count()) << "row " << i;
-        }
+        EXPECT_GE(items[i > 0 ? i - 1 : 0].count(), items[i].count()) << "row " << i;
         EXPECT_TRUE(labels.insert(items[i].label()).second) << "duplicate " << items[i].label();
         total += items[i].count();
     }
@@ -229,14 +222,13 @@ TEST(StatsAnalyzer, EveryListCountsEveryPhotoOnce)
         ++apertures[label];
     }
     const auto& stats = StatsAnalyzer::shared();
-    const auto lists = {stats.topCameras(photos), stats.topLenses(photos), stats.topFocalLengths(photos),
-                        stats.topApertures(photos)};
-    for (const auto& list : lists)
+    for (const auto& [list, expected] : {std::pair{stats.topCameras(photos), cameras},
+                                         {stats.topLenses(photos), lenses},
+                                         {stats.topFocalLengths(photos), focals},
+                                         {stats.topApertures(photos), apertures}}) {
         expectWellFormed(list, photos.size());
-    EXPECT_EQ(counts(stats.topCameras(photos)), cameras);
-    EXPECT_EQ(counts(stats.topLenses(photos)), lenses);
-    EXPECT_EQ(counts(stats.topFocalLengths(photos)), focals);
-    EXPECT_EQ(counts(stats.topApertures(photos)), apertures);
+        EXPECT_EQ(counts(list), expected);
+    }
 }
 
 } // namespace
