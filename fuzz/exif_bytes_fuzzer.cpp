@@ -1,16 +1,16 @@
-// Any bytes through the JPEG walk and the TIFF decoder.
+// Any bytes through the container walks and the TIFF decoder.
 
 #include "ExifReader.h"
+#include "TiffReader.h"
 
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::span<const std::uint8_t> bytes(data, size);
-    optara::exif::readProperties(bytes);
-    // The TIFF decoder alone, so that mutations need not keep a JPEG intact.
-    optara::exif::Map properties;
-    optara::exif::readTiff(bytes, properties);
+    optara::exif::readFields({data, size});
+    // The TIFF decoder alone, so that mutations need not keep a container intact.
+    optara::exif::MemorySource source({data, size});
+    optara::exif::readTiff(source, 0, size);
     return 0;
 }

@@ -1,6 +1,6 @@
 // fuzz_seed_writer DIR: writes the seed corpus of the fuzz targets, small JPEGs
-// made by the photo builder in both byte orders, with every value kind and
-// the usual ways of being broken.
+// and other containers made by the photo builder in both byte orders, with
+// every value kind and the usual ways of being broken.
 
 #include "PhotoBuilder.h"
 
@@ -81,8 +81,24 @@ std::vector<std::pair<std::string, Bytes>> containerSeeds()
     Bytes filled = {0xFF, 0xD8, 0xFF, 0xFF};
     const Bytes rest = jpeg({exifSegment(tiff)});
     filled.insert(filled.end(), rest.begin() + 2, rest.end());
+    const Bytes soi = {0xFF, 0xD8};
+    const Bytes large = segment(0xE2, Bytes(65533, 'x'));
+    const auto joined = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& part : parts)
+            out.insert(out.end(), part.begin(), part.end());
+        return out;
+    };
     return {
         {"no-exif", jpeg({})},
+        {"stray-bytes", joined({soi, {0x00, 0x12, 0xFF, 0x00}, exifSegment(tiff), tinyImage()})},
+        {"exif-past-the-window", joined({soi, large, large, exifSegment(tiff), tinyImage()})},
+        {"amplifying", amplifyingJpeg()},
+        {"broken-first-exif", jpeg({exifSegment({'I', 'I', 43, 0}), exifSegment(tiff)})},
+        {"cut-after-exif", joined({soi, exifSegment(tiff)})},
+        {"tiff", tiff},
+        {"png", pngFile(tiff)},
+        {"webp", webpFile(tiff)},
         {"jfif-xmp-exif",
          jpeg({segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 2}), segment(0xE1, xmp), exifSegment(tiff)})},
         {"two-exif", jpeg({exifSegment(tiff), exifSegment(photoTiff({.make = "Other"}))})},

@@ -1,10 +1,9 @@
 // Any bytes as a file on disk through the reader. The file path must give
 // exactly what the in-memory path gives for the same bytes, and a record
-// exactly when there is a property map.
+// exactly when there are fields.
 
 #include "ExifReader.h"
 #include "MetadataReader.h"
-#include "SameProperties.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (::ftruncate(photoFd, 0) != 0 || ::pwrite(photoFd, data, size, 0) != static_cast<ssize_t>(size))
         std::abort();
 
-    const auto fromFile = optara::exif::readFileProperties(photoPath);
-    if (!optara::exif::sameProperties(fromFile, optara::exif::readProperties({data, size})))
+    const auto fromFile = optara::exif::readFileFields(photoPath);
+    if (fromFile != optara::exif::readFields({data, size}))
         std::abort();
 
     const auto record = optara::MetadataReader::shared().readMetadata(photoPath);

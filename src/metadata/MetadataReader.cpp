@@ -4,61 +4,15 @@
 #include "LocalTime.h"
 
 #include <chrono>
-#include <cmath>
 #include <string_view>
 
 namespace optara {
 
 namespace {
 
-std::optional<std::string_view> textOf(const exif::Map* map, std::string_view key)
+std::optional<std::string_view> view(const std::optional<std::string>& text)
 {
-    const exif::Value* value = map ? exif::find(*map, key) : nullptr;
-    const std::string* text = value ? value->text() : nullptr;
     return text ? std::optional<std::string_view>(*text) : std::nullopt;
-}
-
-// Reals as they are; integers only when a double holds them exactly.
-std::optional<double> realOf(const exif::Map* map, std::string_view key)
-{
-    const exif::Value* value = map ? exif::find(*map, key) : nullptr;
-    if (!value)
-        return std::nullopt;
-    if (const double* real = value->real())
-        return *real;
-    if (const std::int64_t* integer = value->integer()) {
-        const auto real = static_cast<double>(*integer);
-        // 2^63 itself is out of range for the round trip, hence the bound.
-        if (real < 9223372036854775808.0 && static_cast<std::int64_t>(real) == *integer)
-            return real;
-    }
-    return std::nullopt;
-}
-
-std::optional<std::int64_t> integralOf(const exif::Value& value)
-{
-    if (const std::int64_t* integer = value.integer())
-        return *integer;
-    if (const double* real = value.real()) {
-        if (std::isfinite(*real) && std::trunc(*real) == *real && *real >= -9223372036854775808.0
-            && *real < 9223372036854775808.0)
-            return static_cast<std::int64_t>(*real);
-    }
-    return std::nullopt;
-}
-
-// The first element of a non-empty list of integral numbers.
-std::optional<std::int64_t> isoOf(const exif::Map* map)
-{
-    const exif::Value* value = map ? exif::find(*map, "ISOSpeedRatings") : nullptr;
-    const exif::List* list = value ? value->list() : nullptr;
-    if (!list || list->empty())
-        return std::nullopt;
-    for (const exif::Value& element : *list) {
-        if (!integralOf(element))
-            return std::nullopt;
-    }
-    return integralOf(list->front());
 }
 
 std::optional<int> digits(std::string_view text, std::size_t at, std::size_t count)
@@ -97,8 +51,8 @@ std::optional<ImageMetadata::TimePoint> parseExifDate(std::string_view text)
     const auto second = digits(text, 17, 2);
     if (!year || !month || !day || !hour || !minute || !second)
         return std::nullopt;
-    if (*year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > daysInMonth(*year, *month) || *hour > 23
-        || *minute > 59 || *second > 59)
+    if (*year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > daysInMonth(*year, *month) ||
+        *hour > 23 || *minute > 59 || *second > 59)
         return std::nullopt;
 
     const auto seconds = secondsSinceEpoch(
@@ -114,7 +68,7 @@ std::optional<ImageMetadata::TimePoint> parseExifDate(std::string_view text)
     return ImageMetadata::TimePoint(std::chrono::seconds(*seconds));
 }
 
-}  // namespace
+} // namespace
 
 const MetadataReader& MetadataReader::shared()
 {
@@ -124,22 +78,13 @@ const MetadataReader& MetadataReader::shared()
 
 std::optional<ImageMetadata> MetadataReader::readMetadata(const std::filesystem::path& url) const
 {
-    const std::optional<exif::Map> properties = exif::readFileProperties(url);
-    if (!properties)
+    const std::optional<exif::ExifFields> fields = exif::readFileFields(url);
+    if (!fields)
         return std::nullopt;
-
-    const auto subMap = [&](std::string_view key) -> const exif::Map* {
-        const exif::Value* value = exif::find(*properties, key);
-        return value ? value->map() : nullptr;
-    };
-    const exif::Map* exifMap = subMap("{Exif}");
-    const exif::Map* tiffMap = subMap("{TIFF}");
-
-    const auto date = textOf(exifMap, "DateTimeOriginal");
-    return ImageMetadata(url.native(), textOf(tiffMap, "Make"), textOf(tiffMap, "Model"),
-                         textOf(exifMap, "LensModel"), realOf(exifMap, "FocalLength"),
-                         realOf(exifMap, "FNumber"), isoOf(exifMap), realOf(exifMap, "ExposureTime"),
-                         date ? parseExifDate(*date) : std::nullopt);
+    const exif::ExifFields& f = *fields;
+    return ImageMetadata(url.native(), view(f.make), view(f.model), view(f.lensModel), f.focalLength,
+                         f.fNumber, f.iso, f.exposureTime,
+                         f.dateTimeOriginal ? parseExifDate(*f.dateTimeOriginal) : std::nullopt);
 }
 
-}  // namespace optara
+} // namespace optara

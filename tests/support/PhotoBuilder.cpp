@@ -226,6 +226,90 @@ Bytes photoJpeg(const PhotoFields& fields, ByteOrder order)
     return jpeg({exifSegment(photoTiff(fields, order))});
 }
 
+Bytes amplifyingJpeg()
+{
+    const TiffBuilder b;
+    Ifd ifd0, exif;
+    const std::uint16_t claimed[] = {0x010F, 0x0110, 0x927C, 0x9286, 0xA434, 0x8827, 0x920A};
+    for (int i = 0; i < 700; ++i) {
+        for (const std::uint16_t tag : claimed) {
+            IfdEntry entry = i % 2 ? b.raw(tag, Undefined, 60000, {}) : b.raw(tag, Rational, 8000, {});
+            entry.rawValue = 8;
+            (tag < 0x8000 ? ifd0 : exif).entries.push_back(entry);
+        }
+    }
+    Bytes tiff = b.block(ifd0, exif);
+    tiff.resize(65000, 0);
+    return jpeg({exifSegment(tiff)});
+}
+
+namespace {
+
+std::uint32_t crc32(const Bytes& bytes, std::size_t from)
+{
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (std::size_t i = from; i < bytes.size(); ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void putBigEndian(Bytes& out, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void pngChunk(Bytes& out, std::string_view type, const Bytes& body)
+{
+    putBigEndian(out, static_cast<std::uint32_t>(body.size()));
+    const std::size_t start = out.size();
+    out.insert(out.end(), type.begin(), type.end());
+    append(out, body);
+    putBigEndian(out, crc32(out, start));
+}
+
+void riffChunk(Bytes& out, std::string_view type, const Bytes& body)
+{
+    out.insert(out.end(), type.begin(), type.end());
+    const auto size = static_cast<std::uint32_t>(body.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(size >> shift));
+    append(out, body);
+    if (body.size() % 2)
+        out.push_back(0);
+}
+
+} // namespace
+
+Bytes pngFile(const std::optional<Bytes>& exif)
+{
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    pngChunk(out, "IHDR", {0, 0, 0, 1, 0, 0, 0, 1, 8, 0, 0, 0, 0});
+    if (exif)
+        pngChunk(out, "eXIf", *exif);
+    // zlib stream of one filter byte and one grey sample.
+    pngChunk(out, "IDAT", {0x78, 0x01, 0x63, 0x60, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01});
+    pngChunk(out, "IEND", {});
+    return out;
+}
+
+Bytes webpFile(const std::optional<Bytes>& exif)
+{
+    Bytes chunks = {'W', 'E', 'B', 'P'};
+    // VP8X: the EXIF flag, then a canvas of 1x1 (sizes stored minus one).
+    riffChunk(chunks, "VP8X", {static_cast<std::uint8_t>(exif ? 0x08 : 0), 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    riffChunk(chunks, "VP8L",
+              {0x2F, 0, 0, 0, 0, 0x07, 0x50, 0xBF, 0xFA, 0xD5, 0xAF, 0xFF, 0x81, 0x88, 0xE8, 0x7F, 0});
+    if (exif)
+        riffChunk(chunks, "EXIF", *exif);
+    Bytes out;
+    riffChunk(out, "RIFF", chunks);
+    return out;
+}
+
 void writeBytes(const std::filesystem::path& file, const Bytes& bytes)
 {
     std::FILE* out = std::fopen(file.c_str(), "wb");

@@ -110,7 +110,14 @@ std::vector<std::uint8_t> exifSegment(const std::vector<std::uint8_t>& tiff);
 std::vector<std::uint8_t> jpeg(const std::vector<std::vector<std::uint8_t>>& segments);
 // The segments from the quantisation table to EOI, SOS included.
 std::vector<std::uint8_t> tinyImage();
-// The TIFF block photoJpeg puts in its APP1.
+// The TIFF block photoJpeg puts in its APP1; on its own, a TIFF file.
 std::vector<std::uint8_t> photoTiff(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
+// A JPEG whose 64 KiB EXIF segment holds thousands of entries, each claiming
+// a large array over the same bytes, for the fields read and for others.
+std::vector<std::uint8_t> amplifyingJpeg();
+// A 1x1 grey PNG, with an eXIf chunk before its image data when exif is given.
+std::vector<std::uint8_t> pngFile(const std::optional<std::vector<std::uint8_t>>& exif);
+// A lossless 1x1 WebP, with an EXIF chunk when exif is given.
+std::vector<std::uint8_t> webpFile(const std::optional<std::vector<std::uint8_t>>& exif);
 
 } // namespace optara::testing

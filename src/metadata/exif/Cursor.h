@@ -13,7 +13,7 @@ enum class Endian { Little, Big };
 // The only way the EXIF layer touches bytes: every read is bounds-checked in
 // 64-bit arithmetic, so no offset or count from a file can wrap around.
 class Cursor {
-public:
+  public:
     Cursor() = default;
     Cursor(std::span<const std::uint8_t> bytes, Endian endian) : bytes_(bytes), endian_(endian) {}
 
@@ -25,8 +25,7 @@ public:
         return offset <= bytes_.size() && size <= bytes_.size() - offset;
     }
 
-    template <typename T>
-    std::optional<T> read(std::uint64_t offset) const
+    template <typename T> std::optional<T> read(std::uint64_t offset) const
     {
         static_assert(std::is_unsigned_v<T> && sizeof(T) <= 8);
         if (!contains(offset, sizeof(T)))
@@ -55,9 +54,9 @@ public:
         return Cursor(bytes_.subspan(static_cast<std::size_t>(offset)), endian);
     }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     Endian endian_ = Endian::Big;
 };
 
-}  // namespace optara::exif
+} // namespace optara::exif

@@ -1,0 +1,41 @@
+#include "FileWindow.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <unistd.h>
+
+namespace optara::exif {
+
+std::optional<std::span<const std::uint8_t>> FileWindow::bytes(std::uint64_t offset, std::uint64_t size)
+{
+    if (offset >= start_ && offset - start_ <= length_ && size <= length_ - (offset - start_))
+        return std::span<const std::uint8_t>(buffer_.get() + (offset - start_), size);
+    if (size > maxRequest || offset > fileSize_ || size > fileSize_ - offset)
+        return std::nullopt;
+    if (!buffer_)
+        buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(maxRequest + lookAhead);
+    const std::uint64_t wanted = std::min<std::uint64_t>(size + lookAhead, fileSize_ - offset);
+    start_ = offset;
+    length_ = readAt(offset, static_cast<std::size_t>(wanted));
+    if (size > length_)
+        return std::nullopt;
+    return std::span<const std::uint8_t>(buffer_.get(), size);
+}
+
+std::size_t FileWindow::readAt(std::uint64_t offset, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got =
+            ::pread(fd_, buffer_.get() + done, size - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+} // namespace optara::exif
