@@ -1,6 +1,6 @@
 #include "DumpRecord.h"
 
-#include "JsonWriter.h"
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdio>
@@ -24,8 +24,8 @@ std::optional<std::string> localIsoTime(ImageMetadata::TimePoint time)
 
     char buffer[96];
     int length = std::snprintf(buffer, sizeof buffer, "%04lld-%02d-%02dT%02d:%02d:%02d",
-                               static_cast<long long>(local.tm_year) + 1900, local.tm_mon + 1,
-                               local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+                               static_cast<long long>(local.tm_year) + 1900, local.tm_mon + 1, local.tm_mday,
+                               local.tm_hour, local.tm_min, local.tm_sec);
     std::string result(buffer, static_cast<std::size_t>(length));
     if (micros != 0) {
         length = std::snprintf(buffer, sizeof buffer, ".%06lld", static_cast<long long>(micros));
@@ -33,8 +33,8 @@ std::optional<std::string> localIsoTime(ImageMetadata::TimePoint time)
     }
     const long offset = local.tm_gmtoff;
     const long magnitude = offset < 0 ? -offset : offset;
-    length = std::snprintf(buffer, sizeof buffer, "%c%02ld:%02ld", offset < 0 ? '-' : '+',
-                           magnitude / 3600, magnitude / 60 % 60);
+    length = std::snprintf(buffer, sizeof buffer, "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 3600,
+                           magnitude / 60 % 60);
     result.append(buffer, static_cast<std::size_t>(length));
     if (magnitude % 60 != 0) {
         length = std::snprintf(buffer, sizeof buffer, ":%02ld", magnitude % 60);
@@ -45,42 +45,27 @@ std::optional<std::string> localIsoTime(ImageMetadata::TimePoint time)
 
 std::string dumpLine(std::string_view file, const std::optional<ImageMetadata>& record)
 {
-    JsonWriter json;
-    json.beginObject();
-    json.key("file");
-    json.string(file);
-    json.key("record");
-    if (!record) {
-        json.null();
-    } else {
-        json.beginObject();
-        json.key("cameraMake");
-        json.stringOrNull(record->cameraMake());
-        json.key("cameraModel");
-        json.stringOrNull(record->cameraModel());
-        json.key("lensModel");
-        json.stringOrNull(record->lensModel());
-        json.key("focalLength");
-        json.numberOrNull(record->focalLength());
-        json.key("aperture");
-        json.numberOrNull(record->aperture());
-        json.key("iso");
-        json.numberOrNull(record->iso());
-        json.key("shutterSpeed");
-        json.numberOrNull(record->shutterSpeed());
-        json.key("creationDate");
-        std::optional<std::string> date;
-        if (const auto moment = record->creationDate())
-            date = localIsoTime(*moment);
-        json.stringOrNull(date ? std::optional<std::string_view>(*date) : std::nullopt);
-        json.key("cameraName");
-        json.string(record->cameraName());
-        json.key("lensName");
-        json.string(record->lensName());
-        json.endObject();
+    // Keys in the order written; absent values and non-finite reals as null.
+    using Json = nlohmann::ordered_json;
+    const auto orNull = [](const auto& value) { return value ? Json(*value) : Json(nullptr); };
+    Json line = {{"file", file}, {"record", nullptr}};
+    if (record) {
+        const auto moment = record->creationDate();
+        line["record"] = {
+            {"cameraMake", orNull(record->cameraMake())},
+            {"cameraModel", orNull(record->cameraModel())},
+            {"lensModel", orNull(record->lensModel())},
+            {"focalLength", orNull(record->focalLength())},
+            {"aperture", orNull(record->aperture())},
+            {"iso", orNull(record->iso())},
+            {"shutterSpeed", orNull(record->shutterSpeed())},
+            {"creationDate", orNull(moment ? localIsoTime(*moment) : std::nullopt)},
+            {"cameraName", record->cameraName()},
+            {"lensName", record->lensName()},
+        };
     }
-    json.endObject();
-    return json.take();
+    // Bytes that are not UTF-8 (file names may hold any) become U+FFFD.
+    return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-}  // namespace optara::tools
+} // namespace optara::tools
