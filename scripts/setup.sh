@@ -3,9 +3,12 @@
 
 optara_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
+# install_missing_packages LIST...: the packages of scripts/packages/LIST.txt.
 install_missing_packages() {
-    local wanted missing=()
-    mapfile -t wanted < <(grep -Ev '^\s*(#|$)' "$optara_root/scripts/packages.txt")
+    local wanted=() missing=() list
+    for list in "$@"; do
+        mapfile -t -O "${#wanted[@]}" wanted < <(grep -Ev '^\s*(#|$)' "$optara_root/scripts/packages/$list.txt")
+    done
     for package in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
             || missing+=("$package")
