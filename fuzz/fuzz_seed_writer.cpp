@@ -26,15 +26,16 @@ IfdEntry pointing(const TiffBuilder& b, std::uint16_t tag, std::uint16_t type, s
 // One entry of every type, spread over the tags the reader uses.
 Bytes everyKind(const TiffBuilder& b)
 {
-    const Ifd ifd0{{b.ascii(0x010F, "Acme"), b.ascii(0x0110, "Z\xC3\xB6", Utf8), b.shorts(0x0112, {1}),
-                    b.rationals(0x011A, {{72, 1}}), b.ascii(0x0132, "2021:07:04 18:30:05")}};
-    const Ifd exif{{b.rationals(0x829A, {{1, 250}}), b.signedRationals(0x829D, {{-28, 10}}),
-                    b.shorts(0x8827, {100, 200}), b.bytes(0x9000, {'0', '2', '3', '2'}, Undefined),
-                    b.ascii(0x9003, "2021:07:04 18:30:05"), b.bytes(0x9101, {1, 2, 3, 0}),
-                    b.bytes(0x9102, {0xFE}, SignedByte), b.shorts(0x9207, {0xFFFE}, SignedShort),
-                    b.longs(0x9208, {7}), b.longs(0x9209, {0xFFFFFFFF}, SignedLong),
-                    b.floats(0x920A, {35.5f}), b.doubles(0xA404, {1.5}), b.longs(0xA405, {1, 2, 3}),
-                    b.ascii(0xA434, "Zoom 24-70")}};
+    const Ifd ifd0{{b.ascii(0x010F, "Acme"), b.ascii(0x0110, "Z\xC3\xB6", Utf8),
+                    b.numbers(0x0112, Short, {1}), b.numbers(0x011A, Rational, {72, 1}),
+                    b.ascii(0x0132, "2021:07:04 18:30:05")}};
+    const Ifd exif{{b.numbers(0x829A, Rational, {1, 250}), b.numbers(0x829D, SignedRational, {-28, 10}),
+                    b.numbers(0x8827, Short, {100, 200}), b.numbers(0x9000, Undefined, {'0', '2', '3', '2'}),
+                    b.ascii(0x9003, "2021:07:04 18:30:05"), b.numbers(0x9101, Byte, {1, 2, 3, 0}),
+                    b.numbers(0x9102, SignedByte, {0xFE}), b.numbers(0x9207, SignedShort, {0xFFFE}),
+                    b.numbers(0x9208, Long, {7}), b.numbers(0x9209, SignedLong, {0xFFFFFFFF}),
+                    b.numbers(0x920A, Float, {bitsOf(35.5f)}), b.numbers(0xA404, Double, {bitsOf(1.5)}),
+                    b.numbers(0xA405, Long, {1, 2, 3}), b.ascii(0xA434, "Zoom 24-70")}};
     return jpeg({exifSegment(b.block(ifd0, exif))});
 }
 
@@ -58,11 +59,13 @@ std::vector<std::pair<std::string, Bytes>> seedsIn(ByteOrder order)
         {"tiff-only", photoJpeg({.make = "Acme", .model = "Z7"}, order)},
         {"empty-ifd0", jpeg({exifSegment(b.block({}))})},
         {"every-kind", everyKind(b)},
-        {"zero-denominators", jpeg({exifSegment(b.block({}, Ifd{{b.rationals(0x829A, {{1, 0}}),
-                                                                 b.signedRationals(0x829D, {{0, 0}})}}))})},
-        {"not-finite", jpeg({exifSegment(b.block(
-                           {}, Ifd{{b.floats(0x920A, {std::numeric_limits<float>::infinity()}),
-                                    b.doubles(0xA404, {std::numeric_limits<double>::quiet_NaN()})}}))})},
+        {"zero-denominators",
+         jpeg({exifSegment(b.block(
+             {}, Ifd{{b.numbers(0x829A, Rational, {1, 0}), b.numbers(0x829D, SignedRational, {0, 0})}}))})},
+        {"not-finite",
+         jpeg({exifSegment(b.block(
+             {}, Ifd{{b.numbers(0x920A, Float, {bitsOf(std::numeric_limits<float>::infinity())}),
+                      b.numbers(0xA404, Double, {bitsOf(std::numeric_limits<double>::quiet_NaN())})}}))})},
         {"huge-counts",
          jpeg({exifSegment(b.block(make, Ifd{{pointing(b, 0x8827, Short, 0xFFFFFFFF, 8),
                                               pointing(b, 0xA434, Ascii, 0x20, 0xFFFFFFF0)}}))})},

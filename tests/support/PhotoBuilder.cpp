@@ -31,15 +31,6 @@ void TiffBuilder::put(Bytes& out, std::uint64_t value, int size) const
             static_cast<std::uint8_t>(value >> (8 * (order_ == ByteOrder::Big ? size - 1 - i : i))));
 }
 
-IfdEntry TiffBuilder::numbers(std::uint16_t tag, std::uint16_t type, std::size_t count,
-                              const std::vector<std::uint64_t>& values, int size) const
-{
-    IfdEntry entry{tag, type, static_cast<std::uint32_t>(count), {}, std::nullopt};
-    for (const std::uint64_t value : values)
-        put(entry.data, value, size);
-    return entry;
-}
-
 IfdEntry TiffBuilder::ascii(std::uint16_t tag, std::string_view text, std::uint16_t type) const
 {
     Bytes data(text.begin(), text.end());
@@ -53,55 +44,26 @@ IfdEntry TiffBuilder::raw(std::uint16_t tag, std::uint16_t type, std::uint32_t c
     return {tag, type, count, std::move(data), std::nullopt};
 }
 
-IfdEntry TiffBuilder::bytes(std::uint16_t tag, const Bytes& values, std::uint16_t type) const
+IfdEntry TiffBuilder::numbers(std::uint16_t tag, std::uint16_t type,
+                              const std::vector<std::int64_t>& values) const
 {
-    return raw(tag, type, static_cast<std::uint32_t>(values.size()), values);
+    const bool rational = type == Rational || type == SignedRational;
+    const auto count = static_cast<std::uint32_t>(rational ? values.size() / 2 : values.size());
+    IfdEntry entry{tag, type, count, {}, std::nullopt};
+    for (const std::int64_t value : values)
+        put(entry.data, static_cast<std::uint64_t>(value),
+            rational ? 4 : static_cast<int>(exif::typeSize(type)));
+    return entry;
 }
 
-IfdEntry TiffBuilder::shorts(std::uint16_t tag, const std::vector<std::uint16_t>& values,
-                             std::uint16_t type) const
+std::int64_t bitsOf(float value)
 {
-    return numbers(tag, type, values.size(), {values.begin(), values.end()}, 2);
+    return std::bit_cast<std::uint32_t>(value);
 }
 
-IfdEntry TiffBuilder::longs(std::uint16_t tag, const std::vector<std::uint32_t>& values,
-                            std::uint16_t type) const
+std::int64_t bitsOf(double value)
 {
-    return numbers(tag, type, values.size(), {values.begin(), values.end()}, 4);
-}
-
-IfdEntry TiffBuilder::rationals(std::uint16_t tag, const std::vector<Fraction>& values) const
-{
-    std::vector<std::uint64_t> words;
-    for (const auto& [numerator, denominator] : values)
-        words.insert(words.end(), {numerator, denominator});
-    return numbers(tag, Rational, values.size(), words, 4);
-}
-
-IfdEntry TiffBuilder::signedRationals(std::uint16_t tag,
-                                      const std::vector<std::pair<std::int32_t, std::int32_t>>& values) const
-{
-    std::vector<std::uint64_t> words;
-    for (const auto& [numerator, denominator] : values)
-        words.insert(words.end(),
-                     {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)});
-    return numbers(tag, SignedRational, values.size(), words, 4);
-}
-
-IfdEntry TiffBuilder::floats(std::uint16_t tag, const std::vector<float>& values) const
-{
-    std::vector<std::uint64_t> words;
-    for (const float value : values)
-        words.push_back(std::bit_cast<std::uint32_t>(value));
-    return numbers(tag, Float, values.size(), words, 4);
-}
-
-IfdEntry TiffBuilder::doubles(std::uint16_t tag, const std::vector<double>& values) const
-{
-    std::vector<std::uint64_t> words;
-    for (const double value : values)
-        words.push_back(std::bit_cast<std::uint64_t>(value));
-    return numbers(tag, Double, values.size(), words, 8);
+    return static_cast<std::int64_t>(std::bit_cast<std::uint64_t>(value));
 }
 
 std::uint32_t TiffBuilder::exifOffset(const Ifd& ifd0, bool addsPointer)
@@ -205,17 +167,20 @@ Bytes photoTiff(const PhotoFields& fields, ByteOrder order)
         ifd0.entries.push_back(b.ascii(0x010F, *fields.make));
     if (fields.model)
         ifd0.entries.push_back(b.ascii(0x0110, *fields.model));
+    const auto rational = [&](std::uint16_t tag, const Fraction& value) {
+        return b.numbers(tag, Rational, {value.first, value.second});
+    };
     Ifd exif;
     if (fields.exposureTime)
-        exif.entries.push_back(b.rationals(0x829A, {*fields.exposureTime}));
+        exif.entries.push_back(rational(0x829A, *fields.exposureTime));
     if (fields.fNumber)
-        exif.entries.push_back(b.rationals(0x829D, {*fields.fNumber}));
+        exif.entries.push_back(rational(0x829D, *fields.fNumber));
     if (fields.iso)
-        exif.entries.push_back(b.shorts(0x8827, *fields.iso));
+        exif.entries.push_back(b.numbers(0x8827, Short, {fields.iso->begin(), fields.iso->end()}));
     if (fields.dateTimeOriginal)
         exif.entries.push_back(b.ascii(0x9003, *fields.dateTimeOriginal));
     if (fields.focalLength)
-        exif.entries.push_back(b.rationals(0x920A, {*fields.focalLength}));
+        exif.entries.push_back(rational(0x920A, *fields.focalLength));
     if (fields.lens)
         exif.entries.push_back(b.ascii(0xA434, *fields.lens));
     return b.block(ifd0, exif.entries.empty() ? std::nullopt : std::optional<Ifd>(exif));

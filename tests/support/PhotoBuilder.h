@@ -74,17 +74,9 @@ class TiffBuilder {
     IfdEntry ascii(std::uint16_t tag, std::string_view text, std::uint16_t type = Ascii) const;
     IfdEntry raw(std::uint16_t tag, std::uint16_t type, std::uint32_t count,
                  std::vector<std::uint8_t> data) const;
-    IfdEntry bytes(std::uint16_t tag, const std::vector<std::uint8_t>& values,
-                   std::uint16_t type = Byte) const;
-    IfdEntry shorts(std::uint16_t tag, const std::vector<std::uint16_t>& values,
-                    std::uint16_t type = Short) const;
-    IfdEntry longs(std::uint16_t tag, const std::vector<std::uint32_t>& values,
-                   std::uint16_t type = Long) const;
-    IfdEntry rationals(std::uint16_t tag, const std::vector<Fraction>& values) const;
-    IfdEntry signedRationals(std::uint16_t tag,
-                             const std::vector<std::pair<std::int32_t, std::int32_t>>& values) const;
-    IfdEntry floats(std::uint16_t tag, const std::vector<float>& values) const;
-    IfdEntry doubles(std::uint16_t tag, const std::vector<double>& values) const;
+    // Elements of a numeric type, each written in its size; rationals take
+    // two values (numerator, denominator) per element.
+    IfdEntry numbers(std::uint16_t tag, std::uint16_t type, const std::vector<std::int64_t>& values) const;
 
     // IFD0 gets an Exif pointer (0x8769) to the Exif IFD unless it has one.
     std::vector<std::uint8_t> block(const Ifd& ifd0, const std::optional<Ifd>& exif = std::nullopt) const;
@@ -95,11 +87,13 @@ class TiffBuilder {
   private:
     // The low size bytes of value, in the block's byte order.
     void put(std::vector<std::uint8_t>& out, std::uint64_t value, int size) const;
-    IfdEntry numbers(std::uint16_t tag, std::uint16_t type, std::size_t count,
-                     const std::vector<std::uint64_t>& values, int size) const;
 
     ByteOrder order_;
 };
+
+// The bits of a float or double, for numbers() of type Float or Double.
+std::int64_t bitsOf(float value);
+std::int64_t bitsOf(double value);
 
 // A marker segment with its length field; a payload too long for the field is
 // cut so that the length stays truthful.
