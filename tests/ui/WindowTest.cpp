@@ -3,16 +3,20 @@
 #include "PhotoBuilder.h"
 #include "ShellHarness.h"
 #include "WindowManager.h"
+#include "WindowPlacement.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,7 +61,7 @@ QStringList listedNames(QFileDialog* dialog, const QStringList& select = {})
 class WindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(photos_.isValid());
@@ -74,11 +78,11 @@ private slots:
     void launchShowsTheDropZone()
     {
         QQuickWindow* window = open();
-        QCOMPARE(window->minimumSize(), QSize(800, 600));
         QVERIFY(window->flags().testFlag(Qt::FramelessWindowHint));
         QVERIFY(findItem(window, "dropZone") != nullptr);
         QVERIFY(findItem(window, "processingOverlay") == nullptr);
-        // The zone ends 60 from the right edge: a 4-wide outline on its edge, a 12 shadow beyond, then background.
+        // The zone ends 60 from the right edge: a 4-wide outline on its edge, a 12 shadow beyond, then
+        // background.
         const QImage image = grab(window);
         const int right = window->width() - 60;
         QCOMPARE(image.pixelColor(right - 20, 300), QColor(0xFF, 0xFF, 0xFF));
@@ -145,12 +149,71 @@ private slots:
         QQuickWindow* added = manager_.windows().last();
         QVERIFY(WindowManager::viewModel(added) != WindowManager::viewModel(window));
         QVERIFY(waitShown(added));
+        QVERIFY(window->screen()->availableGeometry().contains(added->geometry()));
+        QCOMPARE(added->position() - window->position(), QPoint(32, 32));
         dropTree(window);
         QCOMPARE(WindowManager::viewModel(added)->processedImageCount(), 0);
         QVERIFY(findItem(added, "dropZone") != nullptr);
         QTest::keyClick(added, Qt::Key_W, Qt::ControlModifier);
         QTRY_COMPARE(manager_.windows().size(), 1);
         QCOMPARE(manager_.windows().first(), window);
+        QTRY_VERIFY(window->isActive());
+    }
+
+    void newWindowFitsTheScreen()
+    {
+        QQuickWindow* window = manager_.newWindow();
+        QVERIFY(waitShown(window));
+        const QRect available = window->screen()->availableGeometry();
+        QVERIFY(available.contains(window->geometry()));
+        QCOMPARE(window->minimumSize().boundedTo(window->size()), window->minimumSize());
+        if (available.width() >= 800 && available.height() >= 600)
+            QCOMPARE(window->minimumSize(), QSize(800, 600));
+    }
+
+    void placementCascadesWithinTheScreen_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("previous");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QSize>("minimum");
+        const QRect full(0, 0, 1920, 1080), scaled(0, 0, 960, 540), laptop(0, 0, 1366, 768);
+        QTest::newRow("first, centred") << full << QRect() << QRect(360, 110, 1200, 860) << QSize(800, 600);
+        QTest::newRow("first, below a panel")
+            << QRect(0, 32, 1920, 1048) << QRect() << QRect(360, 126, 1200, 860) << QSize(800, 600);
+        QTest::newRow("first, 2x") << scaled << QRect() << scaled << QSize(800, 508);
+        QTest::newRow("next") << full << QRect(360, 110, 1200, 860) << QRect(392, 142, 1200, 860)
+                              << QSize(800, 600);
+        QTest::newRow("next, shrunk at the edge")
+            << laptop << QRect(83, 0, 1200, 768) << QRect(115, 32, 1200, 736) << QSize(800, 600);
+        QTest::newRow("next, 2x") << scaled << scaled << QRect(32, 32, 928, 508) << QSize(800, 508);
+        QTest::newRow("next, too small: the corner")
+            << full << QRect(700, 500, 1200, 580) << QRect(0, 0, 1200, 860) << QSize(800, 600);
+    }
+
+    void placementCascadesWithinTheScreen()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QRect, previous);
+        const WindowPlacement placement = WindowPlacement::on(available, previous);
+        QTEST(placement.geometry, "geometry");
+        QTEST(placement.minimumSize, "minimum");
+    }
+
+    void dragStripMovesAndZoomsTheWindow()
+    {
+        QQuickWindow* window = open();
+        const QPoint at = centreOf(findItem(window, "dragStrip")).toPoint();
+        const QPoint before = window->position();
+        // Offscreen there is no window manager to move it: the strip does.
+        QTest::mousePress(window, Qt::LeftButton, {}, at);
+        QTest::mouseMove(window, at + QPoint(40, 30));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+        QCOMPARE(window->position(), before + QPoint(40, 30));
+        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+        QTRY_COMPARE(window->visibility(), QWindow::Maximized);
+        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+        QTRY_COMPARE(window->visibility(), QWindow::Windowed);
     }
 
     void windowControlsWorkFromAssistiveTechnology_data()
@@ -158,9 +221,12 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("visibility");
-        QTest::newRow("close") << "closeControl" << "Close" << int(QWindow::Hidden);
-        QTest::newRow("minimise") << "minimiseControl" << "Minimize" << int(QWindow::Minimized);
-        QTest::newRow("maximise") << "maximiseControl" << "Maximize" << int(QWindow::Maximized);
+        QTest::newRow("close") << "closeControl"
+                               << "Close" << int(QWindow::Hidden);
+        QTest::newRow("minimise") << "minimiseControl"
+                                  << "Minimize" << int(QWindow::Minimized);
+        QTest::newRow("maximise") << "maximiseControl"
+                                  << "Maximize" << int(QWindow::Maximized);
     }
 
     void windowControlsWorkFromAssistiveTechnology()
@@ -247,7 +313,7 @@ private slots:
         QCOMPARE(model->processedImageCount(), processing ? tree_.photoCount : before);
     }
 
-private:
+  private:
     QQuickWindow* open()
     {
         QQuickWindow* window = manager_.newWindow();
