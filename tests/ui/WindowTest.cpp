@@ -259,7 +259,8 @@ class WindowTest : public QObject {
         optara::testing::writeBytes(dir.filePath("e.JpEg").toStdString(), optara::testing::photoJpeg({}));
         QQuickWindow* window = open();
         AppViewModel* model = WindowManager::viewModel(window);
-        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf(findItem(window, "browseButton")).toPoint());
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                          centreOf(findItem(window, "browseButton")).toPoint());
         QTRY_VERIFY(openDialog() != nullptr);
         QVERIFY(openDialog()->testOption(QFileDialog::DontUseNativeDialog));
         openDialog()->setDirectory(dir.path());
@@ -272,6 +273,50 @@ class WindowTest : public QObject {
         // a.jpg and the two photos inside trip, in one run.
         QTRY_COMPARE(processing.count(), 2);
         QCOMPARE(model->processedImageCount(), 3);
+    }
+
+    void browsePanelBelongsToItsWindow()
+    {
+        QQuickWindow* other = open();
+        QTest::keyClick(other, Qt::Key_N, Qt::ControlModifier);
+        QTRY_COMPARE(manager_.windows().size(), 2);
+        QQuickWindow* window = manager_.windows().last();
+        QVERIFY(waitShown(window));
+        QTest::keyClick(window, Qt::Key_Tab);
+        QTest::keyClick(window, Qt::Key_Space);
+        QTRY_VERIFY(openDialog() != nullptr);
+        QFileDialog* dialog = openDialog();
+        QCOMPARE(dialog->windowHandle()->transientParent(), window);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Browse Files — Optara"));
+        QVERIFY((dialog->geometry().center() - window->geometry().center()).manhattanLength() <= 2);
+        // The other window still takes keys.
+        other->requestActivate();
+        QTRY_VERIFY(other->isActive());
+        QTest::keyClick(other, Qt::Key_Tab);
+        QVERIFY(findItem(other, "browseButton")->hasActiveFocus());
+
+        // A typed folder and Enter go into it, with completions showing or not; nothing is analysed.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(photos_.filePath(QStringLiteral("trip")));
+        const auto completionsShow = [name] { // once the folder has been read
+            name->completer()->setCompletionPrefix(name->text());
+            name->completer()->complete();
+            return name->completer()->popup()->isVisible();
+        };
+        QTRY_VERIFY(completionsShow());
+        QTest::keyClick(name->completer()->popup(), Qt::Key_Return);
+        QCOMPARE(openDialog(), dialog);
+        QTRY_COMPARE(listedNames(dialog), (QStringList{"c.jpeg", "day2"}));
+        name->setText(QStringLiteral("day2"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_COMPARE(listedNames(dialog), QStringList{"d.jpg"});
+        QCOMPARE(WindowManager::viewModel(window)->isProcessing(), false);
+
+        // Esc: the window is active again and its button shows the keyboard focus.
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(openDialog() == nullptr);
+        QTRY_VERIFY(window->isActive());
+        QTRY_VERIFY(findItem(window, "browseButton")->property("visualFocus").toBool());
     }
 
     void ctrlOOpensThePanelOnlyOnTheDropZone_data()

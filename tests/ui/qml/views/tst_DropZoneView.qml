@@ -17,8 +17,10 @@ Rectangle {
     QtObject {
         id: stubPicker
         property int opened: 0
+        property var window: null
         signal chosen(var urls)
-        function open() { opened += 1 }
+        signal closed()
+        function open(over) { opened += 1; window = over }
     }
 
     DropZoneView {
@@ -124,23 +126,38 @@ Rectangle {
 
         function test_browse_data() {
             return [
-                { tag: "click", shortcut: false, enabled: true, opens: 1 },
-                { tag: "ctrl+o", shortcut: true, enabled: true, opens: 1 },
-                { tag: "ctrl+o while the zone takes no input", shortcut: true, enabled: false, opens: 0 },
+                { tag: "click", press: "click", enabled: true, opens: 1, frame: false },
+                { tag: "space on the focused button", press: "space", enabled: true, opens: 1, frame: true },
+                { tag: "ctrl+o", press: "ctrl+o", enabled: true, opens: 1, frame: true },
+                { tag: "ctrl+o while the zone takes no input", press: "ctrl+o", enabled: false, opens: 0 },
             ]
         }
 
         function test_browse(data) {
+            const button = findChild(zone, "browseButton")
+            stage.forceActiveFocus()
             zone.enabled = data.enabled
-            if (data.shortcut)
+            if (data.press === "ctrl+o") {
                 keySequence(StandardKey.Open)
-            else
-                mouseClick(findChild(zone, "browseButton"))
+            } else if (data.press === "space") {
+                keyClick(Qt.Key_Tab)
+                keyClick(Qt.Key_Space)
+            } else {
+                mouseClick(button)
+            }
             compare(stubPicker.opened, data.opens)
             compare(model.calls, [])
             stubPicker.chosen(["file:///p/a.jpg", "file:///p/folder"])
             stubPicker.chosen([])
             compare(model.calls, [["file:///p/a.jpg", "file:///p/folder"]])
+            if (data.opens === 0)
+                return
+            compare(stubPicker.window, stage.Window.window)
+            // Focus goes back to the button once the panel closes, framed if keys opened it.
+            stage.forceActiveFocus()
+            stubPicker.closed()
+            verify(button.activeFocus)
+            compare(button.visualFocus, data.frame)
         }
 
         function test_texts() {
