@@ -25,8 +25,9 @@ class MixedSelectionDialog : public QFileDialog {
             view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         // While completions show, keys go to their popup first, and its Return to the field.
         nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        completions_ = nameField_->completer()->popup();
         nameField_->installEventFilter(this);
-        nameField_->completer()->popup()->installEventFilter(this);
+        completions_->installEventFilter(this);
     }
 
     QList<QUrl> choice;
@@ -49,7 +50,7 @@ class MixedSelectionDialog : public QFileDialog {
     // Enter on a typed folder goes into it; Open still takes what is selected.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        const bool typing = watched == nameField_ || watched == nameField_->completer()->popup();
+        const bool typing = watched == nameField_ || watched == completions_;
         if (typing && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enterTypedFolder())
@@ -69,13 +70,14 @@ class MixedSelectionDialog : public QFileDialog {
         const QFileInfo folder(directory().absoluteFilePath(typed));
         if (!folder.isDir())
             return false;
-        nameField_->completer()->popup()->hide();
+        completions_->hide();
         setDirectory(folder.absoluteFilePath());
         nameField_->clear();
         return true;
     }
 
     QLineEdit* nameField_ = nullptr;
+    QWidget* completions_ = nullptr;
 };
 
 } // namespace
