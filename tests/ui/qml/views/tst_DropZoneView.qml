@@ -17,10 +17,9 @@ Rectangle {
     QtObject {
         id: stubPicker
         property int opened: 0
-        property var window: null
         signal chosen(var urls)
         signal closed()
-        function open(over) { opened += 1; window = over }
+        function open(window) { opened += 1 }
     }
 
     DropZoneView {
@@ -126,25 +125,19 @@ Rectangle {
 
         function test_browse_data() {
             return [
-                { tag: "click", press: "click", enabled: true, opens: 1, frame: false },
-                { tag: "space on the focused button", press: "space", enabled: true, opens: 1, frame: true },
-                { tag: "ctrl+o", press: "ctrl+o", enabled: true, opens: 1, frame: true },
-                { tag: "ctrl+o while the zone takes no input", press: "ctrl+o", enabled: false, opens: 0 },
+                { tag: "click", shortcut: false, enabled: true, opens: 1, frame: false },
+                { tag: "ctrl+o", shortcut: true, enabled: true, opens: 1, frame: true },
+                { tag: "ctrl+o while the zone takes no input", shortcut: true, enabled: false, opens: 0 },
             ]
         }
 
         function test_browse(data) {
             const button = findChild(zone, "browseButton")
-            stage.forceActiveFocus()
             zone.enabled = data.enabled
-            if (data.press === "ctrl+o") {
+            if (data.shortcut)
                 keySequence(StandardKey.Open)
-            } else if (data.press === "space") {
-                keyClick(Qt.Key_Tab)
-                keyClick(Qt.Key_Space)
-            } else {
+            else
                 mouseClick(button)
-            }
             compare(stubPicker.opened, data.opens)
             compare(model.calls, [])
             stubPicker.chosen(["file:///p/a.jpg", "file:///p/folder"])
@@ -152,7 +145,6 @@ Rectangle {
             compare(model.calls, [["file:///p/a.jpg", "file:///p/folder"]])
             if (data.opens === 0)
                 return
-            compare(stubPicker.window, stage.Window.window)
             // Focus goes back to the button once the panel closes, framed if keys opened it.
             stage.forceActiveFocus()
             stubPicker.closed()
