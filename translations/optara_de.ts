@@ -29,6 +29,10 @@
         <source>JPEG images (*.jpg *.jpeg)</source>
         <translation>JPEG-Bilder (*.jpg *.jpeg)</translation>
     </message>
+    <message>
+        <source>Browse Files — Optara</source>
+        <translation>Dateien auswählen — Optara</translation>
+    </message>
 </context>
 <context>
     <name>ProcessingOverlay</name>

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Window
 import Optara.Ui
 
-// One window: frameless, at least 800 by 600, its own view model.
+// One window: frameless, with its own view model; WindowManager sets its size and place.
 Window {
     id: window
 
@@ -11,10 +11,6 @@ Window {
     required property var shell
 
     flags: Qt.Window | Qt.FramelessWindowHint
-    minimumWidth: 800
-    minimumHeight: 600
-    width: 1200
-    height: 860
     color: Theme.neoBackground
     title: qsTr("Optara")
 

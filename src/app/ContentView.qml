@@ -24,6 +24,8 @@ Item {
         id: content
         objectName: "content"
         anchors.fill: parent
+        // The dashboard takes its scrolling keys without a click first.
+        focus: true
         // Under the overlay nothing takes keys either: a focused button cannot be pressed.
         enabled: !root.viewModel.isProcessing
         sourceComponent: root.hasPhotos ? dashboardComponent : dropZoneComponent

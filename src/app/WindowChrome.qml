@@ -28,13 +28,36 @@ Item {
             chrome.window.showMaximized()
     }
 
+    // The move starts only once the pointer travels: a move begun on press hands the
+    // pointer to the window manager, and a double-click would never arrive.
     MouseArea {
         objectName: "dragStrip"
+        property point pressedAt
+        property bool started: false
+        property bool byHand: false
         x: controls.x + controls.width + 8
         width: parent.width - x - chrome.edge
         y: chrome.edge
         height: chrome.stripHeight - chrome.edge
-        onPressed: chrome.window.startSystemMove()
+        onPressed: (mouse) => {
+            pressedAt = Qt.point(mouse.x, mouse.y)
+            started = false
+        }
+        onPositionChanged: (mouse) => {
+            const dx = mouse.x - pressedAt.x
+            const dy = mouse.y - pressedAt.y
+            if (!started) {
+                if (Math.hypot(dx, dy) < Qt.styleHints.startDragDistance)
+                    return
+                started = true
+                // With no window manager to move it, the strip moves the window itself.
+                byHand = !chrome.window.startSystemMove()
+            }
+            if (byHand) {
+                chrome.window.x += dx
+                chrome.window.y += dy
+            }
+        }
         onDoubleClicked: chrome.toggleMaximised()
     }
 

@@ -1,10 +1,12 @@
 #include "WindowManager.h"
 
 #include "AppViewModel.h"
+#include "WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QQmlEngine>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
@@ -33,8 +35,9 @@ QQuickWindow* WindowManager::newWindow()
 {
     // A run in flight keeps its model until it ends; the window owns it otherwise.
     auto* model = new AppViewModel;
-    QObject* object = component_.createWithInitialProperties(
-        {{QStringLiteral("viewModel"), QVariant::fromValue(model)}, {QStringLiteral("shell"), QVariant::fromValue(this)}});
+    QObject* object =
+        component_.createWithInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(model)},
+                                                {QStringLiteral("shell"), QVariant::fromValue(this)}});
     auto* window = qobject_cast<QQuickWindow*>(object);
     if (window == nullptr) {
         qWarning().noquote() << component_.errorString();
@@ -44,10 +47,15 @@ QQuickWindow* WindowManager::newWindow()
     }
     QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
     window->setProperty(viewModelKey, QVariant::fromValue(model));
+    place(window);
     windows_.append(window);
     connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
         if (!visible)
             release(window);
+    });
+    connect(window, &QWindow::activeChanged, this, [this, window] {
+        if (window->isActive() && windows_.removeOne(window))
+            windows_.append(window);
     });
     window->show();
     window->requestActivate();
@@ -74,10 +82,24 @@ AppViewModel* WindowManager::viewModel(const QQuickWindow* window)
     return window != nullptr ? window->property(viewModelKey).value<AppViewModel*>() : nullptr;
 }
 
+void WindowManager::place(QQuickWindow* window) const
+{
+    const QQuickWindow* previous = windows_.isEmpty() ? nullptr : windows_.last().data();
+    if (previous != nullptr)
+        window->setScreen(previous->screen());
+    const WindowPlacement placement = WindowPlacement::on(
+        window->screen()->availableGeometry(), previous != nullptr ? previous->geometry() : QRect());
+    window->setMinimumSize(placement.minimumSize);
+    window->setGeometry(placement.geometry);
+}
+
 void WindowManager::release(QQuickWindow* window)
 {
     if (!windows_.removeOne(window))
         return;
+    // Without this the remaining window takes no keys until clicked (and never, with no window manager).
+    if (!windows_.isEmpty())
+        windows_.last()->requestActivate();
     AppViewModel* model = viewModel(window);
     window->deleteLater();
     if (model != nullptr) {

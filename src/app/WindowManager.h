@@ -10,11 +10,12 @@ class QQmlEngine;
 class QQuickWindow;
 
 // Opens the app's one kind of window, each with a view model of its own, and
-// releases both when the window closes. Closing the last window quits.
+// releases both when the window closes; the window last active then takes over.
+// Closing the last window quits.
 class WindowManager : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit WindowManager(QQmlEngine& engine, QObject* parent = nullptr);
     ~WindowManager() override;
 
@@ -22,13 +23,16 @@ public:
     Q_INVOKABLE QQuickWindow* newWindow();
     Q_INVOKABLE void quit();
 
+    // The open windows, the one last active at the end.
     QList<QQuickWindow*> windows() const;
     static AppViewModel* viewModel(const QQuickWindow* window);
 
-signals:
+  signals:
     void windowsChanged();
 
-private:
+  private:
+    // Sizes a new window to its screen and cascades it from the one last active.
+    void place(QQuickWindow* window) const;
     void release(QQuickWindow* window);
 
     QQmlEngine& engine_;

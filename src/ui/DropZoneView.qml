@@ -12,15 +12,18 @@ Item {
     // Motion progress from idle (0) to hovering (1), for the zone and the tile.
     readonly property real zoneProgress: zoneSpring.value
     readonly property real tileProgress: tileSpring.value
-    // Replaceable in tests; anything with open() and a chosen(urls) signal.
+    // Replaceable in tests; anything with open(window) and chosen(urls), closed() signals.
     property var picker: defaultPicker
+    // Whether keys opened the panel: the button then gets its focus frame back.
+    property bool browsedByKeys: false
 
     Accessible.role: Accessible.Grouping
     Accessible.name: headline.text
     Accessible.description: subtitle.text
 
-    function browse() {
-        picker.open()
+    function browse(byKeys) {
+        root.browsedByKeys = byKeys
+        picker.open(root.Window.window)
     }
 
     function hand(urls) {
@@ -47,12 +50,18 @@ Item {
     Shortcut {
         sequences: [StandardKey.Open]
         enabled: root.enabled && root.visible
-        onActivated: root.browse()
+        onActivated: root.browse(true)
     }
     Connections {
         target: root.picker
         ignoreUnknownSignals: true
         function onChosen(urls) { root.hand(urls) }
+        function onClosed() {
+            const reason = root.browsedByKeys ? Qt.TabFocusReason : Qt.MouseFocusReason
+            browseButton.forceActiveFocus(reason)
+            // The window's return to active already gave the focus back, under another reason.
+            browseButton.focusReason = reason
+        }
     }
 
     HardShadowBox {
@@ -150,7 +159,7 @@ Item {
                     objectName: "browseButton"
                     y: 10
                     text: qsTr("Browse Files")
-                    onClicked: root.browse()
+                    onClicked: root.browse(visualFocus)
                 }
             }
         }

@@ -4,34 +4,35 @@
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <QWindow>
 #include <QtQml/qqmlregistration.h>
 
-#include <QFileDialog>
+class QFileDialog;
 
 // The "Browse Files" panel: several files and folders at once, files limited
 // to JPEG names. Each open() builds a new panel; OK reports the choice.
 class PhotoPicker : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(bool isOpen READ isOpen NOTIFY isOpenChanged)
 
-public:
+  public:
     explicit PhotoPicker(QObject* parent = nullptr);
     ~PhotoPicker() override;
 
-    bool isOpen() const { return !dialog_.isNull(); }
-    // The panel while it is open, for tests and for closing it with its window.
-    QFileDialog* dialog() const { return dialog_.data(); }
-
-    Q_INVOKABLE void open();
+    // Opens the panel over `window`, centred on it and modal for it alone; nothing
+    // while a panel is open.
+    Q_INVOKABLE void open(QWindow* window);
 
     static QStringList nameFilters();
 
-signals:
-    void isOpenChanged();
+  signals:
     // The chosen locations in the panel's order; never emitted on cancel.
     void chosen(const QList<QUrl>& urls);
+    // The panel has closed, chosen or not, and its window is active again.
+    void closed();
 
-private:
+  private:
+    void returnTo(QWindow* window);
+
     QPointer<QFileDialog> dialog_;
 };

@@ -15,6 +15,28 @@ Item {
     // Emitted after Restart has emptied the view model, for the owner to animate the change.
     signal restarted()
 
+    // Scrolling keys reach the view itself, without a click first.
+    focus: true
+    Keys.onPressed: (event) => { event.accepted = root.scrollFor(event) }
+
+    // A page, or to either end; Space comes here only when no button has the focus.
+    function scrollFor(event) {
+        const flick = scroll.contentItem
+        const page = scroll.availableHeight
+        const back = (event.modifiers & Qt.ShiftModifier) !== 0
+        const targets = {
+            [Qt.Key_PageDown]: flick.contentY + page,
+            [Qt.Key_PageUp]: flick.contentY - page,
+            [Qt.Key_Space]: flick.contentY + (back ? -page : page),
+            [Qt.Key_Home]: 0,
+            [Qt.Key_End]: flick.contentHeight,
+        }
+        if (!(event.key in targets))
+            return false
+        flick.contentY = Math.max(0, Math.min(targets[event.key], flick.contentHeight - flick.height))
+        return true
+    }
+
     function restart() {
         if (!root.viewModel)
             return
@@ -33,7 +55,9 @@ Item {
         anchors.fill: parent
         contentWidth: availableWidth
         contentHeight: content.height
-        Controls.ScrollBar.vertical.policy: Controls.ScrollBar.AlwaysOn
+        // Shown only when there is something to scroll, as a desktop scroll bar is.
+        Controls.ScrollBar.vertical.policy: contentHeight > availableHeight ? Controls.ScrollBar.AlwaysOn
+                                                                             : Controls.ScrollBar.AlwaysOff
         Controls.ScrollBar.horizontal.policy: Controls.ScrollBar.AlwaysOff
 
         Column {

@@ -3,16 +3,20 @@
 #include "PhotoBuilder.h"
 #include "ShellHarness.h"
 #include "WindowManager.h"
+#include "WindowPlacement.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,7 +61,7 @@ QStringList listedNames(QFileDialog* dialog, const QStringList& select = {})
 class WindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(photos_.isValid());
@@ -74,11 +78,11 @@ private slots:
     void launchShowsTheDropZone()
     {
         QQuickWindow* window = open();
-        QCOMPARE(window->minimumSize(), QSize(800, 600));
         QVERIFY(window->flags().testFlag(Qt::FramelessWindowHint));
         QVERIFY(findItem(window, "dropZone") != nullptr);
         QVERIFY(findItem(window, "processingOverlay") == nullptr);
-        // The zone ends 60 from the right edge: a 4-wide outline on its edge, a 12 shadow beyond, then background.
+        // The zone ends 60 from the right edge: a 4-wide outline on its edge, a 12 shadow beyond, then
+        // background.
         const QImage image = grab(window);
         const int right = window->width() - 60;
         QCOMPARE(image.pixelColor(right - 20, 300), QColor(0xFF, 0xFF, 0xFF));
@@ -120,14 +124,19 @@ private slots:
         QCOMPARE(model->processedImageCount(), tree_.photoCount);
         QTRY_VERIFY(findItem(window, "dashboard") != nullptr);
         QVERIFY(findItem(window, "processingOverlay") == nullptr);
-        QCOMPARE(findItem(window, "photoCount")->property("text").toString(), QString::number(tree_.photoCount));
+        QCOMPARE(findItem(window, "photoCount")->property("text").toString(),
+                 QString::number(tree_.photoCount));
     }
 
-    void restartFromTheKeyboardReturnsToTheDropZone()
+    void dashboardKeysScrollAndRestart()
     {
         QQuickWindow* window = open();
         AppViewModel* model = WindowManager::viewModel(window);
         dropTree(window);
+        // The dashboard takes its scrolling keys before anything is clicked.
+        const auto* flick = findItem(window, "scroll")->property("contentItem").value<QQuickItem*>();
+        QTest::keyClick(window, Qt::Key_End);
+        QVERIFY(flick->property("contentY").toReal() > 0);
         QTest::keyClick(window, Qt::Key_Tab);
         QVERIFY(findItem(window, "restartButton")->hasActiveFocus());
         QTest::keyClick(window, Qt::Key_Space);
@@ -145,12 +154,71 @@ private slots:
         QQuickWindow* added = manager_.windows().last();
         QVERIFY(WindowManager::viewModel(added) != WindowManager::viewModel(window));
         QVERIFY(waitShown(added));
+        QVERIFY(window->screen()->availableGeometry().contains(added->geometry()));
+        QCOMPARE(added->position() - window->position(), QPoint(32, 32));
         dropTree(window);
         QCOMPARE(WindowManager::viewModel(added)->processedImageCount(), 0);
         QVERIFY(findItem(added, "dropZone") != nullptr);
         QTest::keyClick(added, Qt::Key_W, Qt::ControlModifier);
         QTRY_COMPARE(manager_.windows().size(), 1);
         QCOMPARE(manager_.windows().first(), window);
+        QTRY_VERIFY(window->isActive());
+    }
+
+    void newWindowFitsTheScreen()
+    {
+        QQuickWindow* window = manager_.newWindow();
+        QVERIFY(waitShown(window));
+        const QRect available = window->screen()->availableGeometry();
+        QVERIFY(available.contains(window->geometry()));
+        QCOMPARE(window->minimumSize().boundedTo(window->size()), window->minimumSize());
+        if (available.width() >= 800 && available.height() >= 600)
+            QCOMPARE(window->minimumSize(), QSize(800, 600));
+    }
+
+    void placementCascadesWithinTheScreen_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("previous");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QSize>("minimum");
+        const QRect full(0, 0, 1920, 1080), scaled(0, 0, 960, 540), laptop(0, 0, 1366, 768);
+        QTest::newRow("first, centred") << full << QRect() << QRect(360, 110, 1200, 860) << QSize(800, 600);
+        QTest::newRow("first, below a panel")
+            << QRect(0, 32, 1920, 1048) << QRect() << QRect(360, 126, 1200, 860) << QSize(800, 600);
+        QTest::newRow("first, 2x") << scaled << QRect() << scaled << QSize(800, 508);
+        QTest::newRow("next") << full << QRect(360, 110, 1200, 860) << QRect(392, 142, 1200, 860)
+                              << QSize(800, 600);
+        QTest::newRow("next, shrunk at the edge")
+            << laptop << QRect(83, 0, 1200, 768) << QRect(115, 32, 1200, 736) << QSize(800, 600);
+        QTest::newRow("next, 2x") << scaled << scaled << QRect(32, 32, 928, 508) << QSize(800, 508);
+        QTest::newRow("next, too small: the corner")
+            << full << QRect(700, 500, 1200, 580) << QRect(0, 0, 1200, 860) << QSize(800, 600);
+    }
+
+    void placementCascadesWithinTheScreen()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QRect, previous);
+        const WindowPlacement placement = WindowPlacement::on(available, previous);
+        QTEST(placement.geometry, "geometry");
+        QTEST(placement.minimumSize, "minimum");
+    }
+
+    void dragStripMovesAndZoomsTheWindow()
+    {
+        QQuickWindow* window = open();
+        const QPoint at = centreOf(findItem(window, "dragStrip")).toPoint();
+        const QPoint before = window->position();
+        // Offscreen there is no window manager to move it: the strip does.
+        QTest::mousePress(window, Qt::LeftButton, {}, at);
+        QTest::mouseMove(window, at + QPoint(40, 30));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+        QCOMPARE(window->position(), before + QPoint(40, 30));
+        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+        QTRY_COMPARE(window->visibility(), QWindow::Maximized);
+        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+        QTRY_COMPARE(window->visibility(), QWindow::Windowed);
     }
 
     void windowControlsWorkFromAssistiveTechnology_data()
@@ -158,9 +226,12 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("visibility");
-        QTest::newRow("close") << "closeControl" << "Close" << int(QWindow::Hidden);
-        QTest::newRow("minimise") << "minimiseControl" << "Minimize" << int(QWindow::Minimized);
-        QTest::newRow("maximise") << "maximiseControl" << "Maximize" << int(QWindow::Maximized);
+        QTest::newRow("close") << "closeControl"
+                               << "Close" << int(QWindow::Hidden);
+        QTest::newRow("minimise") << "minimiseControl"
+                                  << "Minimize" << int(QWindow::Minimized);
+        QTest::newRow("maximise") << "maximiseControl"
+                                  << "Maximize" << int(QWindow::Maximized);
     }
 
     void windowControlsWorkFromAssistiveTechnology()
@@ -193,7 +264,8 @@ private slots:
         optara::testing::writeBytes(dir.filePath("e.JpEg").toStdString(), optara::testing::photoJpeg({}));
         QQuickWindow* window = open();
         AppViewModel* model = WindowManager::viewModel(window);
-        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centreOf(findItem(window, "browseButton")).toPoint());
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                          centreOf(findItem(window, "browseButton")).toPoint());
         QTRY_VERIFY(openDialog() != nullptr);
         QVERIFY(openDialog()->testOption(QFileDialog::DontUseNativeDialog));
         openDialog()->setDirectory(dir.path());
@@ -206,6 +278,50 @@ private slots:
         // a.jpg and the two photos inside trip, in one run.
         QTRY_COMPARE(processing.count(), 2);
         QCOMPARE(model->processedImageCount(), 3);
+    }
+
+    void browsePanelBelongsToItsWindow()
+    {
+        QQuickWindow* other = open();
+        QTest::keyClick(other, Qt::Key_N, Qt::ControlModifier);
+        QTRY_COMPARE(manager_.windows().size(), 2);
+        QQuickWindow* window = manager_.windows().last();
+        QVERIFY(waitShown(window));
+        QTest::keyClick(window, Qt::Key_Tab);
+        QTest::keyClick(window, Qt::Key_Space);
+        QTRY_VERIFY(openDialog() != nullptr);
+        QFileDialog* dialog = openDialog();
+        QCOMPARE(dialog->windowHandle()->transientParent(), window);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Browse Files — Optara"));
+        QVERIFY((dialog->geometry().center() - window->geometry().center()).manhattanLength() <= 2);
+        // The other window still takes keys.
+        other->requestActivate();
+        QTRY_VERIFY(other->isActive());
+        QTest::keyClick(other, Qt::Key_Tab);
+        QVERIFY(findItem(other, "browseButton")->hasActiveFocus());
+
+        // A typed folder and Enter go into it, with completions showing or not; nothing is analysed.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(photos_.filePath(QStringLiteral("trip")));
+        const auto completionsShow = [name] { // once the folder has been read
+            name->completer()->setCompletionPrefix(name->text());
+            name->completer()->complete();
+            return name->completer()->popup()->isVisible();
+        };
+        QTRY_VERIFY(completionsShow());
+        QTest::keyClick(name->completer()->popup(), Qt::Key_Return);
+        QCOMPARE(openDialog(), dialog);
+        QTRY_COMPARE(listedNames(dialog), (QStringList{"c.jpeg", "day2"}));
+        name->setText(QStringLiteral("day2"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_COMPARE(listedNames(dialog), QStringList{"d.jpg"});
+        QCOMPARE(WindowManager::viewModel(window)->isProcessing(), false);
+
+        // Esc: the window is active again and its button shows the keyboard focus.
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(openDialog() == nullptr);
+        QTRY_VERIFY(window->isActive());
+        QTRY_VERIFY(findItem(window, "browseButton")->property("visualFocus").toBool());
     }
 
     void ctrlOOpensThePanelOnlyOnTheDropZone_data()
@@ -247,7 +363,7 @@ private slots:
         QCOMPARE(model->processedImageCount(), processing ? tree_.photoCount : before);
     }
 
-private:
+  private:
     QQuickWindow* open()
     {
         QQuickWindow* window = manager_.newWindow();

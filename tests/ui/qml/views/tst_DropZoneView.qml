@@ -18,7 +18,8 @@ Rectangle {
         id: stubPicker
         property int opened: 0
         signal chosen(var urls)
-        function open() { opened += 1 }
+        signal closed()
+        function open(window) { opened += 1 }
     }
 
     DropZoneView {
@@ -124,23 +125,31 @@ Rectangle {
 
         function test_browse_data() {
             return [
-                { tag: "click", shortcut: false, enabled: true, opens: 1 },
-                { tag: "ctrl+o", shortcut: true, enabled: true, opens: 1 },
+                { tag: "click", shortcut: false, enabled: true, opens: 1, frame: false },
+                { tag: "ctrl+o", shortcut: true, enabled: true, opens: 1, frame: true },
                 { tag: "ctrl+o while the zone takes no input", shortcut: true, enabled: false, opens: 0 },
             ]
         }
 
         function test_browse(data) {
+            const button = findChild(zone, "browseButton")
             zone.enabled = data.enabled
             if (data.shortcut)
                 keySequence(StandardKey.Open)
             else
-                mouseClick(findChild(zone, "browseButton"))
+                mouseClick(button)
             compare(stubPicker.opened, data.opens)
             compare(model.calls, [])
             stubPicker.chosen(["file:///p/a.jpg", "file:///p/folder"])
             stubPicker.chosen([])
             compare(model.calls, [["file:///p/a.jpg", "file:///p/folder"]])
+            if (data.opens === 0)
+                return
+            // Focus goes back to the button once the panel closes, framed if keys opened it.
+            stage.forceActiveFocus()
+            stubPicker.closed()
+            verify(button.activeFocus)
+            compare(button.visualFocus, data.frame)
         }
 
         function test_texts() {

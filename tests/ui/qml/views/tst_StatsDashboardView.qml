@@ -1,11 +1,12 @@
 import QtQuick
 import QtTest
+import QtQuick.Controls.Basic as Controls
 import Optara.Ui
 
 Item {
     id: scene
     width: 1000
-    height: 700
+    height: 1000
 
     QtObject {
         id: model
@@ -143,16 +144,47 @@ Item {
             compare(part("photoCount").text, "0")
         }
 
-        function test_scrollsWhenTaller() {
-            model.topCameras = model.topLenses = model.topFocalLengths = model.topApertures = items(10)
+        function test_scrollBarOnlyWhenTaller_data() {
+            return [
+                { tag: "fits", rows: 0, taller: false },
+                { tag: "taller", rows: 10, taller: true },
+            ]
+        }
+
+        function test_scrollBarOnlyWhenTaller(data) {
+            model.topCameras = model.topLenses = model.topFocalLengths = model.topApertures = items(data.rows)
             const scroll = part("scroll")
             grabImage(dashboard)
-            verify(scroll.contentHeight > dashboard.height)
+            compare(scroll.contentHeight > dashboard.height, data.taller)
+            compare(scroll.Controls.ScrollBar.vertical.visible, data.taller)
+            verify(scroll.contentItem.contentWidth <= scroll.width)
+        }
+
+        function test_scrollKeys_data() {
+            return [
+                { tag: "page down", key: Qt.Key_PageDown, from: "top", to: "page" },
+                { tag: "space", key: Qt.Key_Space, from: "top", to: "page" },
+                { tag: "end", key: Qt.Key_End, from: "top", to: "bottom" },
+                { tag: "page up", key: Qt.Key_PageUp, from: "bottom", to: "page back" },
+                { tag: "shift+space", key: Qt.Key_Space, modifiers: Qt.ShiftModifier, from: "bottom", to: "page back" },
+                { tag: "home", key: Qt.Key_Home, from: "bottom", to: "top" },
+                { tag: "page down held at the bottom", key: Qt.Key_PageDown, from: "bottom", to: "bottom" },
+            ]
+        }
+
+        function test_scrollKeys(data) {
+            model.topCameras = model.topLenses = model.topFocalLengths = model.topApertures = items(10)
+            grabImage(dashboard)
+            const scroll = part("scroll")
             const flick = scroll.contentItem
-            flick.contentY = 200
-            compare(flick.contentY, 200)
-            compare(flick.contentX, 0)
-            verify(flick.contentWidth <= scroll.width)
+            const bottom = flick.contentHeight - flick.height
+            const page = scroll.availableHeight
+            const at = { "top": 0, "bottom": bottom, "page": page, "page back": bottom - page }
+            verify(bottom > page)
+            flick.contentY = at[data.from]
+            dashboard.forceActiveFocus()
+            keyClick(data.key, data.modifiers || Qt.NoModifier)
+            compare(flick.contentY, at[data.to])
         }
     }
 }
