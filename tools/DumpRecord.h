@@ -18,4 +18,4 @@ std::optional<std::string> localIsoTime(ImageMetadata::TimePoint time);
 // {"file": ..., "record": null | {...}}.
 std::string dumpLine(std::string_view file, const std::optional<ImageMetadata>& record);
 
-}  // namespace optara::tools
+} // namespace optara::tools

@@ -25,7 +25,7 @@ std::string fallbackLine()
     return R"({"file":null,"record":null})";
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -23,4 +23,4 @@ inline std::size_t hashReal(double value)
     return std::hash<std::uint64_t>{}(std::bit_cast<std::uint64_t>(value));
 }
 
-}  // namespace optara::detail
+} // namespace optara::detail

@@ -40,14 +40,13 @@ void hashOptional(std::size_t& seed, const std::optional<T>& value, HashValue ha
         detail::hashCombine(seed, hashValue(*value));
 }
 
-}  // namespace
+} // namespace
 
 ImageMetadata::ImageMetadata(std::string_view url, std::optional<std::string_view> cameraMake,
                              std::optional<std::string_view> cameraModel,
-                             std::optional<std::string_view> lensModel,
-                             std::optional<double> focalLength, std::optional<double> aperture,
-                             std::optional<std::int64_t> iso, std::optional<double> shutterSpeed,
-                             std::optional<TimePoint> creationDate)
+                             std::optional<std::string_view> lensModel, std::optional<double> focalLength,
+                             std::optional<double> aperture, std::optional<std::int64_t> iso,
+                             std::optional<double> shutterSpeed, std::optional<TimePoint> creationDate)
     : id_(Uuid::random())
 {
     const std::string_view texts[] = {url, cameraMake.value_or(""), cameraModel.value_or(""),
@@ -162,4 +161,4 @@ std::size_t ImageMetadata::hash() const
     return seed;
 }
 
-}  // namespace optara
+} // namespace optara

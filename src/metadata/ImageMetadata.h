@@ -16,14 +16,14 @@ namespace optara {
 // separately built records are never equal. Texts are stored as read, and all
 // of them share one immutable heap block so that a held record stays small.
 class ImageMetadata {
-public:
+  public:
     using TimePoint = std::chrono::system_clock::time_point;
 
     ImageMetadata(std::string_view url, std::optional<std::string_view> cameraMake,
-                  std::optional<std::string_view> cameraModel,
-                  std::optional<std::string_view> lensModel, std::optional<double> focalLength,
-                  std::optional<double> aperture, std::optional<std::int64_t> iso,
-                  std::optional<double> shutterSpeed, std::optional<TimePoint> creationDate);
+                  std::optional<std::string_view> cameraModel, std::optional<std::string_view> lensModel,
+                  std::optional<double> focalLength, std::optional<double> aperture,
+                  std::optional<std::int64_t> iso, std::optional<double> shutterSpeed,
+                  std::optional<TimePoint> creationDate);
 
     const Uuid& id() const { return id_; }
     // The file's path, exactly as handed to the reader.
@@ -44,9 +44,18 @@ public:
     friend bool operator==(const ImageMetadata& a, const ImageMetadata& b);
     std::size_t hash() const;
 
-private:
+  private:
     enum class Text : std::uint8_t { Url, Make, Model, Lens, Count };
-    enum class Field : std::uint8_t { Make, Model, Lens, FocalLength, Aperture, Iso, ShutterSpeed, CreationDate };
+    enum class Field : std::uint8_t {
+        Make,
+        Model,
+        Lens,
+        FocalLength,
+        Aperture,
+        Iso,
+        ShutterSpeed,
+        CreationDate
+    };
 
     bool has(Field field) const { return (present_ >> static_cast<unsigned>(field)) & 1u; }
     std::optional<std::string_view> text(Text which) const;
@@ -63,9 +72,8 @@ private:
     std::uint8_t present_ = 0;
 };
 
-}  // namespace optara
+} // namespace optara
 
-template <>
-struct std::hash<optara::ImageMetadata> {
+template <> struct std::hash<optara::ImageMetadata> {
     std::size_t operator()(const optara::ImageMetadata& record) const noexcept { return record.hash(); }
 };

@@ -10,7 +10,7 @@ namespace optara {
 // Turns one photo file into a record. Stateless: any number of threads may
 // call readMetadata at once.
 class MetadataReader {
-public:
+  public:
     static const MetadataReader& shared();
 
     MetadataReader(const MetadataReader&) = delete;
@@ -19,8 +19,8 @@ public:
     // No record when the file cannot be opened or is not a readable JPEG.
     std::optional<ImageMetadata> readMetadata(const std::filesystem::path& url) const;
 
-private:
+  private:
     MetadataReader() = default;
 };
 
-}  // namespace optara
+} // namespace optara

@@ -25,4 +25,4 @@ std::size_t StatItem::hash() const
     return seed;
 }
 
-}  // namespace optara
+} // namespace optara

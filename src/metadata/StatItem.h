@@ -11,7 +11,7 @@ namespace optara {
 // One ranked row: a label and how many photos carry it. Immutable; every
 // construction draws a fresh id.
 class StatItem {
-public:
+  public:
     StatItem(std::string label, std::int64_t count);
 
     const Uuid& id() const { return id_; }
@@ -21,15 +21,14 @@ public:
     friend bool operator==(const StatItem& a, const StatItem& b);
     std::size_t hash() const;
 
-private:
+  private:
     Uuid id_;
     std::string label_;
     std::int64_t count_;
 };
 
-}  // namespace optara
+} // namespace optara
 
-template <>
-struct std::hash<optara::StatItem> {
+template <> struct std::hash<optara::StatItem> {
     std::size_t operator()(const optara::StatItem& item) const noexcept { return item.hash(); }
 };

@@ -11,8 +11,8 @@ namespace optara::text {
 namespace {
 
 struct Decoded {
-    utf8proc_int32_t codePoint;  // negative for an undecodable byte
-    std::size_t length;          // bytes consumed, at least 1
+    utf8proc_int32_t codePoint; // negative for an undecodable byte
+    std::size_t length;         // bytes consumed, at least 1
 };
 
 Decoded decodeAt(std::string_view text, std::size_t at)
@@ -68,7 +68,7 @@ void appendNormalized(std::string& out, std::string_view valid)
     out.append(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(length));
 }
 
-}  // namespace
+} // namespace
 
 std::string_view trimmed(std::string_view text)
 {
@@ -153,4 +153,4 @@ std::size_t canonicalHash(std::string_view text)
     return std::hash<std::string>{}(normalized(text));
 }
 
-}  // namespace optara::text
+} // namespace optara::text

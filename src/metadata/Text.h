@@ -24,4 +24,4 @@ bool canonicallyStartsWith(std::string_view text, std::string_view prefix);
 // Hash consistent with canonicallyEqual.
 std::size_t canonicalHash(std::string_view text);
 
-}  // namespace optara::text
+} // namespace optara::text

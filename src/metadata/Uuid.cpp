@@ -18,7 +18,7 @@ std::mt19937_64& generator()
     return engine;
 }
 
-}  // namespace
+} // namespace
 
 Uuid Uuid::random()
 {
@@ -29,8 +29,8 @@ Uuid Uuid::random()
         for (std::size_t i = 0; i < 8; ++i)
             bytes[half * 8 + i] = static_cast<std::uint8_t>(word >> (8 * i));
     }
-    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);  // version 4
-    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);  // RFC 4122 variant
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40); // version 4
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
     return Uuid(bytes);
 }
 
@@ -60,4 +60,4 @@ std::size_t Uuid::hash() const
     return static_cast<std::size_t>(low ^ (high * 0x9E3779B97F4A7C15ull));
 }
 
-}  // namespace optara
+} // namespace optara

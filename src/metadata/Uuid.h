@@ -9,7 +9,7 @@ namespace optara {
 
 // A random (version 4) UUID. Safe to draw from any thread.
 class Uuid {
-public:
+  public:
     static Uuid random();
 
     const std::array<std::uint8_t, 16>& bytes() const { return bytes_; }
@@ -18,15 +18,14 @@ public:
 
     friend bool operator==(const Uuid&, const Uuid&) = default;
 
-private:
+  private:
     explicit Uuid(const std::array<std::uint8_t, 16>& bytes) : bytes_(bytes) {}
 
     std::array<std::uint8_t, 16> bytes_;
 };
 
-}  // namespace optara
+} // namespace optara
 
-template <>
-struct std::hash<optara::Uuid> {
+template <> struct std::hash<optara::Uuid> {
     std::size_t operator()(const optara::Uuid& uuid) const noexcept { return uuid.hash(); }
 };

@@ -18,14 +18,17 @@ namespace {
 
 struct StringHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+    std::size_t operator()(std::string_view text) const noexcept
+    {
+        return std::hash<std::string_view>{}(text);
+    }
 };
 
 // Counts labels in first-seen order. Labels are keyed by their NFC form so
 // that canonically equivalent spellings share a row; the row shows the first
 // spelling met.
 class Tally {
-public:
+  public:
     explicit Tally(std::size_t expected) { index_.reserve(std::min<std::size_t>(expected, 1024)); }
 
     void add(std::string_view label)
@@ -50,7 +53,7 @@ public:
         return items;
     }
 
-private:
+  private:
     struct Row {
         std::string label;
         std::int64_t count;
@@ -84,7 +87,7 @@ constexpr std::string_view unknown = "Unknown";
 // 2^63 exactly; every double in [-2^63, 2^63) truncates into int64_t.
 constexpr double int64Bound = 9223372036854775808.0;
 
-}  // namespace
+} // namespace
 
 const StatsAnalyzer& StatsAnalyzer::shared()
 {
@@ -137,4 +140,4 @@ std::vector<StatItem> StatsAnalyzer::topApertures(const std::vector<ImageMetadat
     });
 }
 
-}  // namespace optara
+} // namespace optara

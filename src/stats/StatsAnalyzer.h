@@ -9,7 +9,7 @@ namespace optara {
 
 // Counts photos per label and ranks the labels, most used first. Stateless.
 class StatsAnalyzer {
-public:
+  public:
     static const StatsAnalyzer& shared();
 
     StatsAnalyzer(const StatsAnalyzer&) = delete;
@@ -20,8 +20,8 @@ public:
     std::vector<StatItem> topFocalLengths(const std::vector<ImageMetadata>& photos) const;
     std::vector<StatItem> topApertures(const std::vector<ImageMetadata>& photos) const;
 
-private:
+  private:
     StatsAnalyzer() = default;
 };
 
-}  // namespace optara
+} // namespace optara

@@ -1,8 +1,8 @@
 #include "FileDropTarget.h"
 
 #include <QDropEvent>
-#include <QMimeData>
 #include <QMetaObject>
+#include <QMimeData>
 
 #include <algorithm>
 
@@ -16,7 +16,7 @@ bool carriesFiles(const QMimeData* mime)
     return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); });
 }
 
-}  // namespace
+} // namespace
 
 FileDropTarget::FileDropTarget(QQuickItem* parent) : QQuickItem(parent)
 {
@@ -61,10 +61,12 @@ void FileDropTarget::dropEvent(QDropEvent* event)
     setHovering(false);
     // Accepted whatever it yields, so the source never sees the drop bounce back.
     event->acceptProposedAction();
-    const QList<QUrl> files = event->mimeData() != nullptr ? localFiles(event->mimeData()->urls()) : QList<QUrl>{};
+    const QList<QUrl> files =
+        event->mimeData() != nullptr ? localFiles(event->mimeData()->urls()) : QList<QUrl>{};
     // Handed on from a later turn of the event loop, once the drop has finished.
     if (!files.isEmpty())
-        QMetaObject::invokeMethod(this, [this, files] { emit dropped(files); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, files] { emit dropped(files); }, Qt::QueuedConnection);
 }
 
 void FileDropTarget::setHovering(bool hovering)

@@ -12,7 +12,7 @@ class FileDropTarget : public QQuickItem {
     QML_ELEMENT
     Q_PROPERTY(bool isHovering READ isHovering NOTIFY isHoveringChanged)
 
-public:
+  public:
     explicit FileDropTarget(QQuickItem* parent = nullptr);
 
     bool isHovering() const { return hovering_; }
@@ -20,18 +20,18 @@ public:
     // The local file URLs of a drop's URL list, in order; the rest are skipped.
     static QList<QUrl> localFiles(const QList<QUrl>& urls);
 
-signals:
+  signals:
     void isHoveringChanged();
     // Emitted once per drop that yields at least one file URL.
     void dropped(const QList<QUrl>& urls);
 
-protected:
+  protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void setHovering(bool hovering);
 
     bool hovering_ = false;

@@ -40,14 +40,14 @@ SpringState advanceSpring(SpringState start, double response, double dampingFrac
     return {c1 * e1 + c2 * e2, c1 * r1 * e1 + c2 * r2 * e2};
 }
 
-}  // namespace optara::ui
+} // namespace optara::ui
 
 namespace {
 // Below these the motion is invisible, so the spring snaps and stops ticking.
 constexpr double restDistance = 1e-4;
 constexpr double restSpeed = 1e-3;
 constexpr int frameMilliseconds = 16;
-}  // namespace
+} // namespace
 
 Spring::Spring(QObject* parent) : QObject(parent)
 {
@@ -107,7 +107,8 @@ void Spring::settle()
 
 void Spring::advance(double dt)
 {
-    const auto next = optara::ui::advanceSpring({value_ - target_, velocity_}, response_, dampingFraction_, dt);
+    const auto next =
+        optara::ui::advanceSpring({value_ - target_, velocity_}, response_, dampingFraction_, dt);
     velocity_ = next.velocity;
     const double value = target_ + next.position;
     if (std::abs(next.position) < restDistance && std::abs(next.velocity) < restSpeed) {

@@ -2,14 +2,14 @@
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <QQmlParserStatus>
+#include <QTimer>
 #include <QtQml/qqmlregistration.h>
 
 namespace optara::ui {
 
 struct SpringState {
-    double position;  // displacement from the target
+    double position; // displacement from the target
     double velocity;
 };
 
@@ -17,7 +17,7 @@ struct SpringState {
 // k = (2π/response)² and c = 4π·dampingFraction/response.
 SpringState advanceSpring(SpringState start, double response, double dampingFraction, double dt);
 
-}  // namespace optara::ui
+} // namespace optara::ui
 
 // A value that follows `target` along a damped spring, as the views' hover
 // motion does. Bind visuals to `value`; change `target` to start a motion.
@@ -28,10 +28,11 @@ class Spring : public QObject, public QQmlParserStatus {
     Q_PROPERTY(double target READ target WRITE setTarget NOTIFY targetChanged)
     Q_PROPERTY(double value READ value NOTIFY valueChanged)
     Q_PROPERTY(double response READ response WRITE setResponse NOTIFY responseChanged)
-    Q_PROPERTY(double dampingFraction READ dampingFraction WRITE setDampingFraction NOTIFY dampingFractionChanged)
+    Q_PROPERTY(
+        double dampingFraction READ dampingFraction WRITE setDampingFraction NOTIFY dampingFractionChanged)
     Q_PROPERTY(bool running READ running NOTIFY runningChanged)
 
-public:
+  public:
     explicit Spring(QObject* parent = nullptr);
 
     double target() const { return target_; }
@@ -51,14 +52,14 @@ public:
     // Advances the motion by dt seconds; the frame timer calls it with real time.
     Q_INVOKABLE void advance(double dt);
 
-signals:
+  signals:
     void targetChanged();
     void valueChanged();
     void responseChanged();
     void dampingFractionChanged();
     void runningChanged();
 
-private:
+  private:
     void tick();
     void stop();
 

@@ -68,7 +68,8 @@ void SymbolIcon::paint(QPainter* painter)
         return;
     // Keep the artwork's proportions, centred in the item.
     const QSizeF fitted = art.scaled(size(), Qt::KeepAspectRatio);
-    const QRectF target(QPointF((width() - fitted.width()) / 2.0, (height() - fitted.height()) / 2.0), fitted);
+    const QRectF target(QPointF((width() - fitted.width()) / 2.0, (height() - fitted.height()) / 2.0),
+                        fitted);
     painter->setOpacity(color_.alphaF());
     renderer_->render(painter, target);
 }

@@ -18,7 +18,7 @@ class SymbolIcon : public QQuickPaintedItem {
     Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY colorChanged)
     Q_PROPERTY(bool available READ available NOTIFY nameChanged)
 
-public:
+  public:
     explicit SymbolIcon(QQuickItem* parent = nullptr);
     ~SymbolIcon() override;
 
@@ -33,11 +33,11 @@ public:
     // The SVG text of a symbol, or empty when there is no such symbol.
     static QByteArray artwork(const QString& name);
 
-signals:
+  signals:
     void nameChanged();
     void colorChanged();
 
-private:
+  private:
     void reload();
 
     QString name_;

@@ -15,7 +15,7 @@ class QQuickItem;
 class DragHelper : public QObject {
     Q_OBJECT
 
-public:
+  public:
     Q_INVOKABLE bool enter(QQuickItem* item, const QList<QUrl>& urls, QPointF at);
     Q_INVOKABLE bool move(QQuickItem* item, QPointF at) { return send(item, QEvent::DragMove, at); }
     Q_INVOKABLE void leave(QQuickItem* item) { send(item, QEvent::DragLeave, {}); }
@@ -23,7 +23,7 @@ public:
     // A whole drag: enter, one move, drop.
     Q_INVOKABLE bool dragAndDrop(QQuickItem* item, const QList<QUrl>& urls, QPointF at);
 
-private:
+  private:
     bool send(QQuickItem* item, QEvent::Type type, QPointF at);
 
     QMimeData mime_;

@@ -10,12 +10,13 @@ Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
 class Setup : public QObject {
     Q_OBJECT
 
-public slots:
+  public slots:
     void qmlEngineAvailable(QQmlEngine* engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));
-        qmlRegisterSingletonType<DragHelper>("Optara.Testing", 1, 0, "DragEvents",
-                                             [](QQmlEngine*, QJSEngine*) -> QObject* { return new DragHelper; });
+        qmlRegisterSingletonType<DragHelper>(
+            "Optara.Testing", 1, 0, "DragEvents",
+            [](QQmlEngine*, QJSEngine*) -> QObject* { return new DragHelper; });
     }
 };
 

@@ -50,8 +50,9 @@ int main(int argc, char* argv[])
     }
     const QDir out(args.at(1));
     QTemporaryDir scratch;
-    const QList<QUrl> photos = args.size() > 2 ? QList<QUrl>{QUrl::fromLocalFile(QDir(args.at(2)).absolutePath())}
-                                               : writePhotoTree(scratch.path().toStdString()).dropped;
+    const QList<QUrl> photos = args.size() > 2
+                                   ? QList<QUrl>{QUrl::fromLocalFile(QDir(args.at(2)).absolutePath())}
+                                   : writePhotoTree(scratch.path().toStdString()).dropped;
     QQmlEngine engine;
     WindowManager windows(engine);
     QQuickWindow* window = windows.newWindow();
@@ -70,8 +71,8 @@ int main(int argc, char* argv[])
 
     // The moment the run starts: it cannot end before the event loop runs again.
     QObject::connect(
-        model, &AppViewModel::isProcessingChanged, model, [&] { save(window, out, "processing-overlay", true); },
-        Qt::SingleShotConnection);
+        model, &AppViewModel::isProcessingChanged, model,
+        [&] { save(window, out, "processing-overlay", true); }, Qt::SingleShotConnection);
     drag.dragAndDrop(zone, photos, centre);
     const auto dashboardShown = [&] {
         return !model->isProcessing() && findItem(window, QStringLiteral("dashboard")) != nullptr;

@@ -64,7 +64,9 @@ PhotoTree writePhotoTree(const std::filesystem::path& root)
     writeBytes(root / "trip" / "day2" / "d.jpg", photo("Canon EOS R6", "RF50mm F1.8 STM", 50, 18));
     writeBytes(root / "trip" / "notes.txt", {'h', 'i'});
 
-    const auto url = [&root](const char* name) { return QUrl::fromLocalFile(QString::fromStdString((root / name).string())); };
+    const auto url = [&root](const char* name) {
+        return QUrl::fromLocalFile(QString::fromStdString((root / name).string()));
+    };
     return {{url("a.jpg"), url("B.JPG"), url("trip")}, 4};
 }
 

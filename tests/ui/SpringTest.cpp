@@ -12,7 +12,7 @@ using optara::ui::SpringState;
 class SpringTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void matchesTheOscillator_data()
     {
         QTest::addColumn<double>("response");
@@ -48,8 +48,8 @@ private slots:
                  qPrintable(QStringLiteral("%1 vs %2").arg(exact.position).arg(reference.position)));
         QVERIFY(std::abs(exact.velocity - reference.velocity) < 1e-2);
         // Two half steps land where one whole step does, so frame timing does not bend the curve.
-        const SpringState halves = advanceSpring(advanceSpring({position, velocity}, response, fraction, dt / 2),
-                                                 response, fraction, dt / 2);
+        const SpringState halves = advanceSpring(
+            advanceSpring({position, velocity}, response, fraction, dt / 2), response, fraction, dt / 2);
         QVERIFY(std::abs(halves.position - exact.position) < 1e-9);
     }
 

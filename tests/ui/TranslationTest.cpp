@@ -1,7 +1,7 @@
+#include "Translation.h"
 #include "AppViewModel.h"
 #include "PhotoBuilder.h"
 #include "ShellHarness.h"
-#include "Translation.h"
 #include "WindowManager.h"
 
 #include <QApplication>
@@ -46,15 +46,17 @@ QStringList textsOf(QQuickItem* item)
 class TranslationTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(photos_.isValid());
         // Over a thousand photos, so that a count formatted for the locale would show a separator.
         using optara::testing::Fraction;
-        const std::vector<std::uint8_t> photo = optara::testing::photoJpeg(
-            {.make = "Canon", .model = "Canon EOS R6", .lens = "RF50mm F1.8 STM", .focalLength = Fraction{50, 1},
-             .fNumber = Fraction{28, 10}});
+        const std::vector<std::uint8_t> photo = optara::testing::photoJpeg({.make = "Canon",
+                                                                            .model = "Canon EOS R6",
+                                                                            .lens = "RF50mm F1.8 STM",
+                                                                            .focalLength = Fraction{50, 1},
+                                                                            .fNumber = Fraction{28, 10}});
         const std::filesystem::path root = photos_.path().toStdString();
         for (int i = 0; i < 1200; ++i)
             optara::testing::writeBytes(root / ("p" + std::to_string(i) + ".jpg"), photo);
@@ -78,7 +80,8 @@ private slots:
         // verbatim (f/2.8, not f/2,8; 1201, not 1.201).
         QSet<QString> unchanged = english_.dataTexts;
         unchanged << QStringLiteral("Optara") << QStringLiteral("optara.app");
-        QVERIFY(german.states[2].contains(QStringLiteral("f/2.8")) && german.states[2].contains(QStringLiteral("1201")));
+        QVERIFY(german.states[2].contains(QStringLiteral("f/2.8")) &&
+                german.states[2].contains(QStringLiteral("1201")));
         for (qsizetype s = 0; s < english_.states.size(); ++s) {
             const QStringList& english = english_.states[s];
             QCOMPARE(german.states[s].size(), english.size());
@@ -109,7 +112,7 @@ private slots:
             QCOMPARE(screens.states, english_.states);
     }
 
-private:
+  private:
     // Opens a window under the locale's translation, as the application does, and
     // reads it in each state: drop zone, processing, dashboard; and an empty card.
     Screens capture(const QLocale& locale)
@@ -128,19 +131,22 @@ private:
             screens.states.append(textsOf(findItem(window, QStringLiteral("processingOverlay"))));
             QTRY_VERIFY_WITH_TIMEOUT(!model->isProcessing(), 60000);
             QCOMPARE(model->processedImageCount(), 1201);
-            QTRY_VERIFY(textsOf(findItem(window, QStringLiteral("dashboard"))).contains(QStringLiteral("1201")));
+            QTRY_VERIFY(
+                textsOf(findItem(window, QStringLiteral("dashboard"))).contains(QStringLiteral("1201")));
             screens.states.append(textsOf(findItem(window, QStringLiteral("dashboard"))));
             screens.dataTexts.insert(QStringLiteral("1201"));
             for (const QVariantList& rows :
                  {model->topCameras(), model->topLenses(), model->topFocalLengths(), model->topApertures()})
                 for (const QVariant& row : rows)
-                    screens.dataTexts << row.toMap().value("label").toString() << row.toMap().value("count").toString();
+                    screens.dataTexts << row.toMap().value("label").toString()
+                                      << row.toMap().value("count").toString();
 
             QQmlComponent component(&engine);
             component.setData("import Optara.Ui\nStatCard { width: 400; items: [] }", QUrl());
             std::unique_ptr<QObject> card(component.create());
             QVERIFY2(card != nullptr, qPrintable(component.errorString()));
-            screens.states.append({card->findChild<QObject*>(QStringLiteral("emptyText"))->property("text").toString()});
+            screens.states.append(
+                {card->findChild<QObject*>(QStringLiteral("emptyText"))->property("text").toString()});
             QStringList controls;
             for (const char* name : {"closeControl", "minimiseControl", "maximiseControl"})
                 controls.append(findItem(window, QString::fromLatin1(name))->property("label").toString());

@@ -45,7 +45,7 @@ void walk(const fs::path& root, std::vector<fs::path>& found)
         }
         level.increment(error);
         if (error)
-            level = fs::directory_iterator();  // a broken listing ends this folder only
+            level = fs::directory_iterator(); // a broken listing ends this folder only
         if (!subfolder.empty()) {
             fs::directory_iterator inner(subfolder, options, error);
             if (!error)
@@ -54,7 +54,7 @@ void walk(const fs::path& root, std::vector<fs::path>& found)
     }
 }
 
-}  // namespace
+} // namespace
 
 bool isJpeg(const fs::path& location)
 {
@@ -86,7 +86,7 @@ std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations)
         if (location.empty())
             continue;
         std::error_code error;
-        const fs::file_status status = fs::status(location, error);  // follows links
+        const fs::file_status status = fs::status(location, error); // follows links
         if (error || !fs::exists(status))
             continue;
         if (fs::is_directory(status))
@@ -97,4 +97,4 @@ std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations)
     return found;
 }
 
-}  // namespace optara
+} // namespace optara

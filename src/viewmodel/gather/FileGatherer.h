@@ -12,4 +12,4 @@ std::vector<std::filesystem::path> gatherFiles(const std::vector<std::filesystem
 // The name test: the last extension, lower-cased, is "jpg" or "jpeg".
 bool isJpeg(const std::filesystem::path& location);
 
-}  // namespace optara
+} // namespace optara
