@@ -1,7 +1,7 @@
 #include "Translation.h"
 #include "AppViewModel.h"
 #include "PhotoBuilder.h"
-#include "ShellHarness.h"
+#include "WindowDriver.h"
 #include "WindowManager.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@
 
 #include <memory>
 
-using namespace optara::shell_testing;
+using namespace optara::driver;
 
 namespace {
 

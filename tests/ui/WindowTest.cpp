@@ -1,7 +1,7 @@
 #include "AppViewModel.h"
 #include "DragHelper.h"
 #include "PhotoBuilder.h"
-#include "ShellHarness.h"
+#include "WindowDriver.h"
 #include "WindowManager.h"
 #include "WindowPlacement.h"
 
@@ -24,7 +24,7 @@
 #include <functional>
 #include <memory>
 
-using namespace optara::shell_testing;
+using namespace optara::driver;
 
 namespace {
 

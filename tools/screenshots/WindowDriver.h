@@ -10,8 +10,8 @@
 class QQuickItem;
 class QQuickWindow;
 
-// Helpers for driving real application windows in tests and screenshots.
-namespace optara::shell_testing {
+// Drives real application windows, for the screenshot tool and the window tests.
+namespace optara::driver {
 
 // The first of the window's items whose objectName matches, or nullptr.
 QQuickItem* findItem(QQuickWindow* window, const QString& objectName);
@@ -33,4 +33,4 @@ struct PhotoTree {
 // Writes a small tree of made-up photos under root.
 PhotoTree writePhotoTree(const std::filesystem::path& root);
 
-} // namespace optara::shell_testing
+} // namespace optara::driver

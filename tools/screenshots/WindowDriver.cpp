@@ -1,4 +1,4 @@
-#include "ShellHarness.h"
+#include "WindowDriver.h"
 
 #include "PhotoBuilder.h"
 
@@ -6,7 +6,7 @@
 #include <QQuickWindow>
 #include <QTest>
 
-namespace optara::shell_testing {
+namespace optara::driver {
 
 namespace {
 
@@ -70,4 +70,4 @@ PhotoTree writePhotoTree(const std::filesystem::path& root)
     return {{url("a.jpg"), url("B.JPG"), url("trip")}, 4};
 }
 
-} // namespace optara::shell_testing
+} // namespace optara::driver

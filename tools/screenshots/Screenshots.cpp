@@ -3,7 +3,7 @@
 // it writes made-up ones. Exits non-zero unless all five PNGs were written.
 #include "AppViewModel.h"
 #include "DragHelper.h"
-#include "ShellHarness.h"
+#include "WindowDriver.h"
 #include "WindowManager.h"
 
 #include <QApplication>
@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 
-using namespace optara::shell_testing;
+using namespace optara::driver;
 
 namespace {
 
