@@ -1,12 +1,13 @@
 import QtQuick
 import QtQuick.Window
 import Optara.Ui
+import Optara.ViewModel
 
 // One window: frameless, with its own view model; WindowManager sets its size and place.
 Window {
     id: window
 
-    required property var viewModel
+    required property AppViewModel viewModel
     // Opens and closes windows: newWindow() and quit().
     required property var shell
 

@@ -1,15 +1,15 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Optara.Ui
+import Optara.ViewModel
 
 // The root view of a window: the drop zone until photos are analysed, then the
 // dashboard, with the processing overlay over either while a run is going.
 Item {
     id: root
 
-    required property var viewModel
+    required property AppViewModel viewModel
     readonly property bool hasPhotos: viewModel.processedImageCount > 0
-    // Set by Restart so that the drop zone comes back under the default animation.
-    property bool animateNextSwitch: false
 
     implicitWidth: 800
     implicitHeight: 600
@@ -20,7 +20,9 @@ Item {
         color: Theme.neoBackground
     }
 
-    Loader {
+    // Each view exists only while it is shown: a repeater of one or none, as a
+    // Loader cannot build a component bound to this file in Qt 6.4.
+    FocusScope {
         id: content
         objectName: "content"
         anchors.fill: parent
@@ -28,15 +30,9 @@ Item {
         focus: true
         // Under the overlay nothing takes keys either: a focused button cannot be pressed.
         enabled: !root.viewModel.isProcessing
-        sourceComponent: root.hasPhotos ? dashboardComponent : dropZoneComponent
-    }
 
-    Component {
-        id: dropZoneComponent
-
-        Item {
-            id: page
-            objectName: "dropZonePage"
+        Repeater {
+            model: root.hasPhotos ? 0 : 1
 
             DropZoneView {
                 objectName: "dropZone"
@@ -44,40 +40,35 @@ Item {
                 anchors.margins: 60
                 viewModel: root.viewModel
             }
+        }
+        Repeater {
+            model: root.hasPhotos ? 1 : 0
 
-            NumberAnimation on opacity {
-                id: fadeIn
-                running: false
-                from: 0
-                to: 1
-                duration: Theme.defaultAnimationDuration
-                easing.type: Easing.InOutQuad
-            }
-            Component.onCompleted: {
-                if (root.animateNextSwitch) {
-                    root.animateNextSwitch = false
-                    fadeIn.start()
-                }
+            StatsDashboardView {
+                objectName: "dashboard"
+                anchors.fill: parent
+                viewModel: root.viewModel
             }
         }
     }
 
-    Component {
-        id: dashboardComponent
-
-        StatsDashboardView {
-            objectName: "dashboard"
-            viewModel: root.viewModel
-            onRestarted: root.animateNextSwitch = true
-        }
+    // Restart, the only way back to the drop zone, brings it in under the default animation.
+    onHasPhotosChanged: if (!hasPhotos) fadeIn.restart()
+    NumberAnimation {
+        id: fadeIn
+        target: content
+        property: "opacity"
+        from: 0
+        to: 1
+        duration: Theme.defaultAnimationDuration
+        easing.type: Easing.InOutQuad
     }
 
+    // From its file, so that it is not a component bound to this one.
     Loader {
         objectName: "overlayLoader"
         anchors.fill: parent
         active: root.viewModel.isProcessing
-        sourceComponent: ProcessingOverlay {
-            objectName: "processingOverlay"
-        }
+        source: "ProcessingOverlay.qml"
     }
 }

@@ -5,6 +5,7 @@ import Optara.Ui
 // pointer event and drag, so nothing beneath reacts while photos are read.
 Item {
     id: overlay
+    objectName: "processingOverlay"
 
     Accessible.role: Accessible.ProgressBar
     Accessible.name: progressText.text

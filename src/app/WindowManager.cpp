@@ -10,6 +10,7 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Optara_ViewModelPlugin)
 
 namespace {
 const char* const viewModelKey = "optaraViewModel";

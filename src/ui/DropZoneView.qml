@@ -1,13 +1,14 @@
 import QtQuick
 import Optara.Ui
+import Optara.ViewModel
 
 // The screen shown before any photo is analysed: drop files or folders here,
 // or pick them with "Browse Files". Hovering drags press the zone into its shadow.
 Item {
     id: root
 
-    // Anything with processURLs(list<url>); the zone never reads its state.
-    property var viewModel: null
+    // Takes the dropped or chosen locations; the zone never reads its state.
+    required property AppViewModel viewModel
     readonly property alias isHovering: dropTarget.isHovering
     // Motion progress from idle (0) to hovering (1), for the zone and the tile.
     readonly property real zoneProgress: zoneSpring.value
@@ -27,7 +28,7 @@ Item {
     }
 
     function hand(urls) {
-        if (root.viewModel && urls.length > 0)
+        if (urls.length > 0)
             root.viewModel.processURLs(urls)
     }
 
@@ -48,7 +49,7 @@ Item {
     }
     // Ctrl+O, only while the zone can take input (not under the processing overlay).
     Shortcut {
-        sequences: [StandardKey.Open]
+        sequence: "Ctrl+O"
         enabled: root.enabled && root.visible
         onActivated: root.browse(true)
     }

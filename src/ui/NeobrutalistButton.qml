@@ -51,11 +51,11 @@ T.AbstractButton {
             visible: control.symbol !== ""
             name: control.symbol
             color: Theme.neoText
-            width: visible ? label.font.pixelSize * 1.2 : 0
-            height: label.implicitHeight
+            width: visible ? control.font.pixelSize * 1.2 : 0
+            height: width
+            anchors.verticalCenter: parent.verticalCenter
         }
         Text {
-            id: label
             objectName: "buttonLabel"
             text: control.text
             font: control.font

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 
 // An indeterminate progress indicator: twelve spokes fading round a circle.
@@ -18,6 +19,7 @@ Item {
             model: 12
 
             Rectangle {
+                id: spoke
                 required property int index
                 x: (wheel.width - width) / 2
                 y: 0
@@ -27,9 +29,9 @@ Item {
                 color: spinner.color
                 opacity: 0.2 + 0.8 * (index / 11)
                 transform: Rotation {
-                    origin.x: width / 2
+                    origin.x: spoke.width / 2
                     origin.y: wheel.height / 2
-                    angle: index * 30
+                    angle: spoke.index * 30
                 }
             }
         }

@@ -1,19 +1,15 @@
 import QtQuick
 import QtQuick.Controls.Basic as Controls
+import Optara.ViewModel
 
 // The screen shown once photos have been analysed: the photo count, the title,
 // Restart, and four cards in two columns, all scrolling over a fixed background.
 Item {
     id: root
 
-    // Anything with processedImageCount, topCameras, topLenses, topFocalLengths,
-    // topApertures and clearData().
-    property var viewModel: null
-    readonly property int photoCount: viewModel ? viewModel.processedImageCount : 0
+    required property AppViewModel viewModel
+    readonly property int photoCount: viewModel.processedImageCount
     readonly property real contentWidth: scroll.availableWidth
-
-    // Emitted after Restart has emptied the view model, for the owner to animate the change.
-    signal restarted()
 
     // Scrolling keys reach the view itself, without a click first.
     focus: true
@@ -35,13 +31,6 @@ Item {
             return false
         flick.contentY = Math.max(0, Math.min(targets[event.key], flick.contentHeight - flick.height))
         return true
-    }
-
-    function restart() {
-        if (!root.viewModel)
-            return
-        root.viewModel.clearData()
-        root.restarted()
     }
 
     Rectangle {
@@ -130,7 +119,7 @@ Item {
                     y: 32 + (header.height - 32 - height) / 2
                     symbol: "arrow.counterclockwise"
                     text: qsTr("Restart")
-                    onClicked: root.restart()
+                    onClicked: root.viewModel.clearData()
                 }
             }
 
@@ -158,28 +147,28 @@ Item {
                     objectName: "camerasCard"
                     width: grid.cardWidth
                     title: qsTr("Cameras")
-                    items: root.viewModel ? root.viewModel.topCameras : []
+                    items: root.viewModel.topCameras
                     icon: "camera.fill"
                 }
                 StatCard {
                     objectName: "lensesCard"
                     width: grid.cardWidth
                     title: qsTr("Lenses")
-                    items: root.viewModel ? root.viewModel.topLenses : []
+                    items: root.viewModel.topLenses
                     icon: "camera.aperture"
                 }
                 StatCard {
                     objectName: "focalLengthsCard"
                     width: grid.cardWidth
                     title: qsTr("Focal Lengths")
-                    items: root.viewModel ? root.viewModel.topFocalLengths : []
+                    items: root.viewModel.topFocalLengths
                     icon: "scope"
                 }
                 StatCard {
                     objectName: "aperturesCard"
                     width: grid.cardWidth
                     title: qsTr("Apertures")
-                    items: root.viewModel ? root.viewModel.topApertures : []
+                    items: root.viewModel.topApertures
                     icon: "f.cursive.circle"
                 }
             }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QUrl>
 #include <QVariantList>
+#include <QtQml/qqmlregistration.h>
 
 #include <filesystem>
 #include <vector>
@@ -19,6 +20,7 @@ class ProcessingRun;
 // there, and a processing run publishes once, at its end.
 class AppViewModel : public QObject {
     Q_OBJECT
+    QML_ELEMENT
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(int processedImageCount READ processedImageCount NOTIFY processedImagesChanged)
     // Each list holds maps with "id" (text), "label" (text) and "count" (number).
@@ -27,7 +29,7 @@ class AppViewModel : public QObject {
     Q_PROPERTY(QVariantList topFocalLengths READ topFocalLengths NOTIFY topFocalLengthsChanged)
     Q_PROPERTY(QVariantList topApertures READ topApertures NOTIFY topAperturesChanged)
 
-public:
+  public:
     explicit AppViewModel(QObject* parent = nullptr);
 
     bool isProcessing() const;
@@ -42,7 +44,7 @@ public:
     Q_INVOKABLE void processURLs(const QList<QUrl>& urls);
     Q_INVOKABLE void clearData();
 
-signals:
+  signals:
     void isProcessingChanged();
     void processedImagesChanged();
     void topCamerasChanged();
@@ -50,7 +52,7 @@ signals:
     void topFocalLengthsChanged();
     void topAperturesChanged();
 
-private:
+  private:
     friend class optara::ProcessingRun;
 
     // Run on a worker thread: they read the file system only.
