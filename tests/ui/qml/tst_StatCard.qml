@@ -88,11 +88,9 @@ Rectangle {
             // The card spans 20..520: a 4 outline centred on its edge, a hard shadow 8 right.
             const points = [
                 { tag: "shadow right of the card", x: 525, y: 60, colour: Theme.neoText },
-                { tag: "nothing past the shadow", x: 530, y: 60, colour: "#00FF00" },
                 { tag: "outline outside the left edge", x: 18, y: 60, colour: Theme.neoText },
                 { tag: "card face", x: 26, y: 26, colour: Theme.neoCard },
                 { tag: "bar start", x: at.x + 2, y: at.y + 12, colour: Theme.neoAccent },
-                { tag: "bar end", x: at.x + bar.width - 1, y: at.y + 12, colour: Theme.neoAccent },
                 { tag: "past the bar", x: at.x + bar.width + 4, y: at.y + 2, colour: Theme.neoCard },
             ]
             for (const p of points) {

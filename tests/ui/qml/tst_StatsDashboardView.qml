@@ -75,7 +75,6 @@ Item {
                 { tag: "page down", key: Qt.Key_PageDown, from: "top", to: "page" },
                 { tag: "space", key: Qt.Key_Space, from: "top", to: "page" },
                 { tag: "end", key: Qt.Key_End, from: "top", to: "bottom" },
-                { tag: "page up", key: Qt.Key_PageUp, from: "bottom", to: "page back" },
                 { tag: "shift+space", key: Qt.Key_Space, modifiers: Qt.ShiftModifier, from: "bottom", to: "page back" },
                 { tag: "home", key: Qt.Key_Home, from: "bottom", to: "top" },
                 { tag: "page down held at the bottom", key: Qt.Key_PageDown, from: "bottom", to: "bottom" },
