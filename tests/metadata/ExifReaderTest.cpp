@@ -111,6 +111,7 @@ TEST(ExifReader, FindsTheExifOfEveryImageDecodersOpen)
             {"segment length below two", concat({soi, {0xFF, 0xE0, 0x00, 0x01}, tinyImage()}), "none"},
             {"segment past the end", concat({soi, {0xFF, 0xE0, 0xFF, 0xFF, 0, 0}}), "none"},
             {"cut inside the EXIF header", Bytes(photo.begin(), photo.begin() + 20), "none"},
+            {"cut inside the first entry count", Bytes(photo.begin(), photo.begin() + 21), "none"},
             {"no EXIF", jpeg({app0}), noFields},
             {"cut after the frame header", concat({soi, app0, frame}), noFields},
             {"restart marker before the scan", concat({soi, {0xFF, 0xD0}, tinyImage()}), noFields},

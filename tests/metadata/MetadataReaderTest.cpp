@@ -10,7 +10,6 @@
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace optara {
@@ -125,21 +124,6 @@ TEST(MetadataReader, NoRecordForWhatIsNotAReadableJpegAndNoBlocking)
     }
 }
 
-TEST(MetadataReader, WithoutExifOnlyTheLocationAndWithoutTheExifIfdOnlyMakeAndModel)
-{
-    const ScratchDir dir;
-    const fs::path plain = dir.write("plain.jpeg", jpeg({segment(0xE0, {'J', 'F', 'I', 'F', 0})}));
-    Fields expected(9, "absent");
-    expected[0] = plain.string();
-    EXPECT_EQ(fieldsOf(read(plain)), expected);
-
-    const fs::path tiffOnly = dir.write("tiff.jpg", photoJpeg({.make = "Acme", .model = "Z7"}));
-    expected[0] = tiffOnly.string();
-    expected[1] = "Acme";
-    expected[2] = "Z7";
-    EXPECT_EQ(fieldsOf(read(tiffOnly)), expected);
-}
-
 TEST(MetadataReader, ReadsTheEightFieldsUntrimmedInEitherByteOrderWithAFreshIdEachTime)
 {
     const ScratchDir dir;
@@ -242,38 +226,6 @@ TEST(MetadataReader, ReadsOnlyTheHeaderSegments)
     const auto record = read(file);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->lensModel(), "Zoom 24-70 ");
-}
-
-TEST(MetadataReader, ConcurrentReadsGiveWhatSequentialReadsGive)
-{
-    const ScratchDir dir;
-    std::vector<fs::path> files = {dir.path / "missing.jpg"};
-    for (int i = 0; i < 40; ++i) {
-        PhotoFields fields = fullFields;
-        fields.model = "Model " + std::to_string(i);
-        fields.iso = std::vector<std::uint16_t>{static_cast<std::uint16_t>(100 + i)};
-        fields.dateTimeOriginal =
-            "2020:" + std::to_string(10 + i % 3) + ":1" + std::to_string(i % 10) + " 12:00:00";
-        files.push_back(dir.write("p" + std::to_string(i) + ".jpg",
-                                  photoJpeg(fields, i % 2 ? ByteOrder::Big : ByteOrder::Little)));
-    }
-    std::vector<Fields> expected;
-    for (const fs::path& file : files)
-        expected.push_back(fieldsOf(read(file)));
-
-    std::vector<std::thread> threads;
-    std::vector<int> mismatches(8);
-    for (std::size_t t = 0; t < mismatches.size(); ++t)
-        threads.emplace_back([&, t] {
-            for (std::size_t k = 0; k < 5 * files.size(); ++k) {
-                const std::size_t i = (k + t) % files.size();
-                if (fieldsOf(read(files[i])) != expected[i])
-                    ++mismatches[t];
-            }
-        });
-    for (std::thread& thread : threads)
-        thread.join();
-    EXPECT_EQ(mismatches, std::vector<int>(mismatches.size(), 0));
 }
 
 } // namespace

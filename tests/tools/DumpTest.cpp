@@ -19,39 +19,6 @@ using namespace optara::tools;
 
 namespace {
 
-ImageMetadata::TimePoint utc(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm fields{second, minute, hour, day, month - 1, year - 1900, 0, 0, 0, 0, nullptr};
-    return std::chrono::system_clock::from_time_t(timegm(&fields));
-}
-
-TEST(LocalIsoTime, WallClockTimeWithTheOffsetInForce)
-{
-    const struct {
-        const char* zone;
-        ImageMetadata::TimePoint moment;
-        const char* expected;
-    } cases[] = {
-        {"UTC", utc(2008, 5, 30, 13, 56, 1), "2008-05-30T13:56:01+00:00"},
-        {"Europe/Berlin", utc(2008, 5, 30, 13, 56, 1), "2008-05-30T15:56:01+02:00"},
-        {"Europe/Berlin", utc(2008, 1, 30, 13, 56, 1), "2008-01-30T14:56:01+01:00"},
-        {"America/New_York", utc(2008, 5, 30, 3, 56, 1), "2008-05-29T23:56:01-04:00"},
-        {"Asia/Kolkata", utc(2021, 7, 4, 18, 30, 5), "2021-07-05T00:00:05+05:30"},
-        {"UTC", utc(1969, 12, 31, 23, 59, 59), "1969-12-31T23:59:59+00:00"},
-        {"UTC", utc(1970, 1, 1, 0, 0, 0) - std::chrono::milliseconds(500),
-         "1969-12-31T23:59:59.500000+00:00"},
-        {"UTC", utc(2008, 5, 30, 13, 56, 1) + std::chrono::microseconds(250),
-         "2008-05-30T13:56:01.000250+00:00"},
-        {"UTC", utc(1901, 1, 2, 3, 4, 5), "1901-01-02T03:04:05+00:00"},
-    };
-    for (const auto& c : cases) {
-        if (!fs::exists(fs::path("/usr/share/zoneinfo") / c.zone))
-            GTEST_SKIP() << c.zone << " is not installed";
-        const ZoneOverride zone(c.zone);
-        EXPECT_EQ(localIsoTime(c.moment), std::optional<std::string>(c.expected));
-    }
-}
-
 struct DumpRun {
     int status = -1;
     std::string output;
