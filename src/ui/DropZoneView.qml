@@ -48,6 +48,7 @@ Item {
         id: defaultPicker
     }
     // Ctrl+O, only while the zone can take input (not under the processing overlay).
+    // Spelled out, as StandardKey.Open is on Linux: qmllint in Qt 6.4 knows no StandardKey.
     Shortcut {
         sequence: "Ctrl+O"
         enabled: root.enabled && root.visible
