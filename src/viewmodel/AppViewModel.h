@@ -27,7 +27,7 @@ class AppViewModel : public QObject {
     Q_PROPERTY(QVariantList topFocalLengths READ topFocalLengths NOTIFY topFocalLengthsChanged)
     Q_PROPERTY(QVariantList topApertures READ topApertures NOTIFY topAperturesChanged)
 
-public:
+  public:
     explicit AppViewModel(QObject* parent = nullptr);
 
     bool isProcessing() const;
@@ -42,7 +42,7 @@ public:
     Q_INVOKABLE void processURLs(const QList<QUrl>& urls);
     Q_INVOKABLE void clearData();
 
-signals:
+  signals:
     void isProcessingChanged();
     void processedImagesChanged();
     void topCamerasChanged();
@@ -50,7 +50,7 @@ signals:
     void topFocalLengthsChanged();
     void topAperturesChanged();
 
-private:
+  private:
     friend class optara::ProcessingRun;
 
     // Run on a worker thread: they read the file system only.
