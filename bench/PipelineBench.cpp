@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,8 +38,11 @@ double msSince(Clock::time_point start, Clock::time_point end = Clock::now())
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
+// Resident memory once the allocator has given back what is free, so that
+// freed paths of a walk, kept by glibc for later use, do not count as held.
 long residentBytes()
 {
+    ::malloc_trim(0);
     long pages = 0;
     long resident = 0;
     if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
