@@ -17,7 +17,8 @@
 
 namespace {
 
-// One mark for every hand-off: coarser than each job's own, never wrong.
+// One mark for every hand-off: coarser than one per job, so it can hide a race
+// that only timing orders, but never reports one that Qt's locks prevent.
 char handOff;
 
 template <typename Function> Function qt(const char* symbol)
