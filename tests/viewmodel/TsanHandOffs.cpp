@@ -81,6 +81,36 @@ void QFutureInterfaceBase::reportFinished()
     real(this);
 }
 
+// A continuation is stored by one thread and run by the one that finishes
+// the future, or at once by the one storing it.
+void QFutureInterfaceBase::setContinuation(std::function<void(const QFutureInterfaceBase&)> func)
+{
+    static const auto real =
+        qt<void (*)(QFutureInterfaceBase*, std::function<void(const QFutureInterfaceBase&)>)>(
+            "_ZN20QFutureInterfaceBase15setContinuationESt8functionIFvRKS_EE");
+    __tsan_release(&handOff);
+    real(this, std::move(func));
+}
+
+void QFutureInterfaceBase::setContinuation(std::function<void(const QFutureInterfaceBase&)> func,
+                                           QFutureInterfaceBasePrivate* continuationFutureData)
+{
+    static const auto real =
+        qt<void (*)(QFutureInterfaceBase*, std::function<void(const QFutureInterfaceBase&)>,
+                    QFutureInterfaceBasePrivate*)>(
+            "_ZN20QFutureInterfaceBase15setContinuationESt8functionIFvRKS_EEP27QFutureInterfaceBasePrivate");
+    __tsan_release(&handOff);
+    real(this, std::move(func), continuationFutureData);
+}
+
+void QFutureInterfaceBase::runContinuation() const
+{
+    static const auto real =
+        qt<void (*)(const QFutureInterfaceBase*)>("_ZNK20QFutureInterfaceBase15runContinuationEv");
+    __tsan_acquire(&handOff);
+    real(this);
+}
+
 // The receiving side of a result: result() and takeResult() wait here first.
 void QFutureInterfaceBase::waitForResult(int resultIndex)
 {
