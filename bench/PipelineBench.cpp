@@ -1,6 +1,8 @@
-// pipeline DIR: one real AppViewModel run over DIR, headless, against the
-// floor of the same walk plus open/read/close of every file on the same
-// threads. The last line holds the figures as key=value pairs.
+// pipeline DIR [--cold]: one real AppViewModel run over DIR, headless,
+// against the floor of the same walk plus open/read/close of every file on the
+// global pool. With --cold, first the same with the page cache dropped before
+// each phase, the floor then reading on 64 threads: what the disk allows. The
+// last line holds the figures as key=value pairs.
 
 #include "AppViewModel.h"
 #include "FileGatherer.h"
@@ -14,12 +16,14 @@
 #include <QUrl>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,8 +38,11 @@ double msSince(Clock::time_point start, Clock::time_point end = Clock::now())
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
+// Resident memory once the allocator has given back what is free, so that
+// freed paths of a walk, kept by glibc for later use, do not count as held.
 long residentBytes()
 {
+    ::malloc_trim(0);
     long pages = 0;
     long resident = 0;
     if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
@@ -46,15 +53,25 @@ long residentBytes()
     return resident * ::sysconf(_SC_PAGESIZE);
 }
 
-// The floor: the same walk, then open, read up to 64 KiB and close every
-// candidate, chunked over the global pool as the view model's reads are.
-double floorMs(const fs::path& root, std::size_t& files, double& walkMs)
+// Root only: the next phase then reads from the disk, not from memory.
+bool dropPageCache()
 {
-    QThreadPool* pool = QThreadPool::globalInstance();
+    ::sync();
+    std::FILE* control = ::geteuid() == 0 ? std::fopen("/proc/sys/vm/drop_caches", "w") : nullptr;
+    if (!control)
+        return false;
+    const bool written = std::fputs("3\n", control) >= 0;
+    return std::fclose(control) == 0 && written;
+}
+
+// The floor: the same walk, then open, read up to 64 KiB and close every
+// candidate, chunked over the pool.
+double floorMs(QThreadPool* pool, const fs::path& root, std::size_t& files, double& walkMs)
+{
     const auto start = Clock::now();
     std::vector<fs::path> candidates;
-    pool->start([&] { candidates = optara::gatherFiles({root}); });
-    pool->waitForDone();
+    QThreadPool::globalInstance()->start([&] { candidates = optara::gatherFiles({root}); });
+    QThreadPool::globalInstance()->waitForDone();
     walkMs = msSince(start);
     const std::size_t threads = static_cast<std::size_t>(std::max(1, pool->maxThreadCount()));
     const std::size_t chunk = std::clamp<std::size_t>(candidates.size() / (threads * 8), 1, 256);
@@ -89,6 +106,11 @@ struct RunFigures {
     long residentGrowth = 0;
     int photos = 0;
 };
+
+double bytesPerPhoto(const RunFigures& run)
+{
+    return run.photos > 0 ? static_cast<double>(run.residentGrowth) / run.photos : 0.0;
+}
 
 RunFigures pipeline(const fs::path& root)
 {
@@ -140,37 +162,67 @@ RunFigures pipeline(const fs::path& root)
     return figures;
 }
 
+double perSecond(double count, double ms)
+{
+    return ms > 0 ? count * 1000.0 / ms : 0.0;
+}
+
 } // namespace
 
 int runPipelineBench(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: optara-bench pipeline DIR\n");
+    const bool cold = argc == 3 && std::strcmp(argv[2], "--cold") == 0;
+    if (argc != 2 && !cold) {
+        std::fprintf(stderr, "usage: optara-bench pipeline DIR [--cold]\n");
         return 2;
     }
     const fs::path root = fs::absolute(argv[1]);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QCoreApplication app(qtArgc, qtArgv);
-
+    QThreadPool* const warmPool = QThreadPool::globalInstance();
     std::size_t files = 0;
     double walkMs = 0;
-    const double warmMs = floorMs(root, files, walkMs); // brings the tree into the page cache
-    std::printf("warm-up floor: %zu candidates in %.1f ms\n", files, warmMs);
 
+    RunFigures coldRun;
+    std::size_t coldFiles = 0;
+    double coldFloor = 0;
+    const bool coldMeasured = cold && dropPageCache();
+    if (cold && !coldMeasured)
+        std::printf("cold: cannot drop the page cache (needs root); measuring warm only\n");
+    if (coldMeasured) {
+        QThreadPool diskPool;
+        diskPool.setMaxThreadCount(64);
+        coldFloor = floorMs(&diskPool, root, coldFiles, walkMs);
+        dropPageCache();
+        coldRun = pipeline(root);
+        std::printf(
+            "cold pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in "
+            "%.1f ms (walk %.1f ms) on 64 threads; stall %.1f ms, publish %.1f ms, %.0f bytes/photo\n",
+            coldRun.photos, coldRun.totalMs, coldRun.maxStallAtMs, coldFiles, coldFloor, walkMs,
+            coldRun.maxStallMs, coldRun.publishMs, bytesPerPhoto(coldRun));
+    }
+
+    const double warmUpMs = floorMs(warmPool, root, files, walkMs); // brings the tree into the page cache
+    std::printf("warm-up floor: %zu candidates in %.1f ms\n", files, warmUpMs);
     const RunFigures run = pipeline(root);
-    const double floor = floorMs(root, files, walkMs);
+    const double floor = floorMs(warmPool, root, files, walkMs);
     std::printf(
         "pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in %.1f ms "
-        "(walk %.1f ms); threads=%d\n",
-        run.photos, run.totalMs, run.maxStallAtMs, files, floor, walkMs,
-        QThreadPool::globalInstance()->maxThreadCount());
+        "(walk %.1f ms); threads=%d; stall %.1f ms, publish %.1f ms, %.0f bytes/photo\n",
+        run.photos, run.totalMs, run.maxStallAtMs, files, floor, walkMs, warmPool->maxThreadCount(),
+        run.maxStallMs, run.publishMs, bytesPerPhoto(run));
 
-    const double seconds = run.totalMs / 1000.0;
+    // Stalls, publish and memory: the worst of the runs measured.
     std::printf("photos=%d photos_per_s=%.0f floor_ratio=%.2f max_stall_ms=%.1f publish_ms=%.1f "
-                "bytes_per_photo=%.0f\n",
-                run.photos, seconds > 0 ? run.photos / seconds : 0.0, floor > 0 ? run.totalMs / floor : 0.0,
-                run.maxStallMs, run.publishMs,
-                run.photos > 0 ? static_cast<double>(run.residentGrowth) / run.photos : 0.0);
+                "bytes_per_photo=%.0f",
+                run.photos, perSecond(run.photos, run.totalMs), floor > 0 ? run.totalMs / floor : 0.0,
+                std::max(run.maxStallMs, coldRun.maxStallMs), std::max(run.publishMs, coldRun.publishMs),
+                std::max(bytesPerPhoto(run), bytesPerPhoto(coldRun)));
+    if (coldMeasured)
+        std::printf(" cold_photos_per_s=%.0f cold_floor_photos_per_s=%.0f",
+                    perSecond(coldRun.photos, coldRun.totalMs),
+                    perSecond(static_cast<double>(coldFiles), coldFloor));
+    std::printf("\n");
     return run.photos > 0 ? 0 : 1;
 }

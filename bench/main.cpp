@@ -9,14 +9,13 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: optara-bench reader DIR\n"
-                 "       optara-bench make-tree DIR --photos N\n"
-                 "       optara-bench pipeline DIR\n");
+    std::fprintf(stderr, "usage: optara-bench reader DIR\n"
+                         "       optara-bench make-tree DIR --photos N\n"
+                         "       optara-bench pipeline DIR [--cold]\n");
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -9,7 +9,9 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -202,6 +204,11 @@ void AppViewModelTest::publishesOnceAtTheEndInOrder()
     }
     QVERIFY(!log.emissions.back().processing);
     QCOMPARE(model.processedImageCount(), before + bigCount_);
+    // Each photo once: no file read twice in place of another.
+    std::set<std::string_view> urls;
+    for (std::size_t i = before; i < model.processedImages().size(); ++i)
+        urls.insert(model.processedImages()[i].url());
+    QCOMPARE(int(urls.size()), bigCount_);
     QCOMPARE(publishedRows(model), freshRows(model));
     QVERIFY(sampledMidRun);
 }

@@ -1,0 +1,109 @@
+#include "ProcessingRun.h"
+
+#include "AppViewModel.h"
+#include "MetadataReader.h"
+#include "ReadAhead.h"
+
+#include <QFuture>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace optara {
+
+namespace {
+
+// For the read-ahead, which mostly waits for the disk: as many requests as a
+// disk serves at once, not one per core. Never destroyed: its threads may
+// still be at work when the process exits.
+QThreadPool& diskPool()
+{
+    static QThreadPool* const pool = [] {
+        auto* threads = new QThreadPool;
+        threads->setMaxThreadCount(64);
+        return threads;
+    }();
+    return *pool;
+}
+
+std::vector<ImageMetadata> readChunk(const std::shared_ptr<const std::vector<fs::path>>& files,
+                                     std::size_t begin, std::size_t end)
+{
+    std::vector<ImageMetadata> records;
+    records.reserve(end - begin);
+    for (std::size_t i = begin; i < end; ++i) {
+        if (auto record = MetadataReader::shared().readMetadata((*files)[i]))
+            records.push_back(std::move(*record));
+    }
+    return records;
+}
+
+} // namespace
+
+ProcessingRun::ProcessingRun(AppViewModel* owner, std::vector<fs::path> locations)
+    : owner_(owner), locations_(std::move(locations))
+{
+}
+
+void ProcessingRun::start()
+{
+    if (!owner_) {
+        deleteLater();
+        return;
+    }
+    QtConcurrent::run([locations = std::move(locations_)] {
+        const auto files = std::make_shared<const Candidates>(AppViewModel::gatherFiles(locations));
+        // Started here, so the GUI thread never waits for the pool's threads
+        // to start, and the disk starts as soon as the walk ends.
+        const auto readAhead = std::make_shared<ReadAhead>(files);
+        for (int i = 0; i < diskPool().maxThreadCount(); ++i)
+            diskPool().start([readAhead] { readAhead->work(); });
+        return files;
+    }).then(this, [this](std::shared_ptr<const Candidates> files) { read(std::move(files)); });
+}
+
+// The last job to let go of the paths frees them, on its worker thread.
+void ProcessingRun::read(std::shared_ptr<const Candidates> files)
+{
+    const std::size_t count = files->size();
+    if (count == 0 || !owner_) {
+        finish();
+        return;
+    }
+    // No reallocation of the batch while results arrive: moving tens of
+    // thousands of records at once would stall the GUI thread.
+    batch_.reserve(count);
+    // Small chunks keep every core busy to the end; a few hundred files per
+    // chunk keep the GUI thread's share to one event per chunk.
+    const auto threads =
+        static_cast<std::size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
+    const std::size_t chunk = std::clamp<std::size_t>(count / (threads * 8), 1, 256);
+    // Counted up front: a chunk done before then() is collected at once.
+    chunksOutstanding_ = (count + chunk - 1) / chunk;
+    for (std::size_t begin = 0; begin < count; begin += chunk) {
+        QtConcurrent::run(readChunk, files, begin, std::min(count, begin + chunk))
+            .then(this, [this](QFuture<std::vector<ImageMetadata>> read) { collect(read.takeResult()); });
+    }
+}
+
+// One chunk has been read. Nothing is published until the last one.
+void ProcessingRun::collect(std::vector<ImageMetadata> records)
+{
+    std::move(records.begin(), records.end(), std::back_inserter(batch_));
+    if (--chunksOutstanding_ == 0)
+        finish();
+}
+
+void ProcessingRun::finish()
+{
+    if (owner_)
+        owner_->finishRun(std::move(batch_));
+    deleteLater();
+}
+
+} // namespace optara
