@@ -17,8 +17,8 @@
 #include <functional>
 #include <string>
 #include <system_error>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -57,7 +57,7 @@ struct Method {
     }
 
     const char* name;
-    std::function<std::uint64_t(std::size_t)> readOne;  // reads file number i
+    std::function<std::uint64_t(std::size_t)> readOne; // reads file number i
     long passesPerSample = 1;
     std::vector<double> usPerFile;
     std::uint64_t checksum = 0;
@@ -82,10 +82,10 @@ std::uint64_t readOurs(const fs::path& file)
     if (!record)
         return 0;
     std::uint64_t sum = 1;
-    sum += textSum(record->cameraMake().value_or("")) + textSum(record->cameraModel().value_or(""))
-           + textSum(record->lensModel().value_or(""));
-    sum += realSum(record->focalLength().value_or(0)) + realSum(record->aperture().value_or(0))
-           + realSum(record->shutterSpeed().value_or(0));
+    sum += textSum(record->cameraMake().value_or("")) + textSum(record->cameraModel().value_or("")) +
+           textSum(record->lensModel().value_or(""));
+    sum += realSum(record->focalLength().value_or(0)) + realSum(record->aperture().value_or(0)) +
+           realSum(record->shutterSpeed().value_or(0));
     sum += static_cast<std::uint64_t>(record->iso().value_or(0));
     if (const auto date = record->creationDate())
         sum += static_cast<std::uint64_t>(date->time_since_epoch().count());
@@ -163,7 +163,7 @@ double median(std::vector<double> values)
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-}  // namespace
+} // namespace
 
 int runReaderBench(int argc, char** argv)
 {
@@ -199,7 +199,8 @@ int runReaderBench(int argc, char** argv)
         for (std::size_t i = 0; i < methods.size(); ++i) {
             Method& method = methods[(i + static_cast<std::size_t>(round)) % methods.size()];
             const double us = timePasses(method, files.size(), method.passesPerSample);
-            method.usPerFile.push_back(us / static_cast<double>(method.passesPerSample * static_cast<long>(files.size())));
+            method.usPerFile.push_back(
+                us / static_cast<double>(method.passesPerSample * static_cast<long>(files.size())));
         }
     }
 
@@ -207,14 +208,16 @@ int runReaderBench(int argc, char** argv)
     const double exiv2Us = median(methods[1].usPerFile);
     const double floorUs = median(methods[2].usPerFile);
     for (const auto& method : methods) {
-        std::printf("%-7s median %.3f us/file, best %.3f, %ld passes x %zu files per sample, %d samples, checksum %llx\n",
+        std::printf("%-7s median %.3f us/file, best %.3f, %ld passes x %zu files per sample, %d samples, "
+                    "checksum %llx\n",
                     method.name, median(method.usPerFile),
-                    *std::min_element(method.usPerFile.begin(), method.usPerFile.end()), method.passesPerSample,
-                    files.size(), rounds, static_cast<unsigned long long>(method.checksum));
+                    *std::min_element(method.usPerFile.begin(), method.usPerFile.end()),
+                    method.passesPerSample, files.size(), rounds,
+                    static_cast<unsigned long long>(method.checksum));
     }
     std::printf("exiv2/optara %.1fx (target >= 12x), optara/floor %.2fx (target <= 1.5x)\n", exiv2Us / oursUs,
                 oursUs / floorUs);
-    std::printf("files=%zu us_per_file=%.3f exiv2_us_per_file=%.3f floor_us_per_file=%.3f\n", files.size(), oursUs,
-                exiv2Us, floorUs);
+    std::printf("files=%zu us_per_file=%.3f exiv2_us_per_file=%.3f floor_us_per_file=%.3f\n", files.size(),
+                oursUs, exiv2Us, floorUs);
     return 0;
 }

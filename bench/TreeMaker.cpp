@@ -14,8 +14,8 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using optara::testing::PhotoFields;
 using optara::testing::Fraction;
+using optara::testing::PhotoFields;
 
 namespace {
 
