@@ -4,7 +4,6 @@
 #include "FieldRules.h"
 #include "TiffType.h"
 
-#include <algorithm>
 #include <bitset>
 
 namespace optara::exif {
@@ -83,10 +82,6 @@ std::optional<std::uint32_t> readIfd(const TiffBlock& tiff, std::uint32_t offset
 
 std::optional<ExifFields> readTiff(ByteSource& source, std::uint64_t base, std::uint64_t size)
 {
-    // One read for the whole structure where it is small, as an EXIF segment is.
-    if (base <= source.size())
-        source.bytes(base, std::min({size, source.size() - base, maxValueBytes}));
-
     const auto header = size >= 8 ? source.bytes(base, 8) : std::nullopt;
     if (!header)
         return std::nullopt;
