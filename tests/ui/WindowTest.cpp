@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
@@ -321,6 +322,10 @@ class WindowTest : public QObject {
         pressDialogButton(QDialogButtonBox::Open);
         QTRY_COMPARE(processing.count(), 2);
         QCOMPARE(model->processedImageCount(), 3); // a.jpg and the two photos inside trip
+        // Closing the dialog left no settings behind.
+        QCOMPARE(
+            QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList());
     }
 
     void textsFollowTheLocale_data()
@@ -421,6 +426,9 @@ class WindowTest : public QObject {
 
 int main(int argc, char* argv[])
 {
+    // Where Qt would keep user settings, watched by the browse-panel test.
+    const QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     // Tests open and close windows at will; the last one closing must not end the run.
     QApplication::setQuitOnLastWindowClosed(false);
