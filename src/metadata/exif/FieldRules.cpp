@@ -120,32 +120,22 @@ std::optional<std::int64_t> firstIntegral(std::uint16_t type, std::uint32_t coun
 
 std::optional<Field> fieldOf(Directory directory, std::uint16_t tag)
 {
-    if (directory == Directory::Ifd0) {
-        switch (tag) {
-        case 0x010F:
-            return Field::Make;
-        case 0x0110:
-            return Field::Model;
-        default:
-            return std::nullopt;
-        }
+    struct Wanted {
+        Directory directory;
+        std::uint16_t tag;
+        Field field;
+    };
+    static constexpr Wanted wanted[] = {
+        {Directory::Ifd0, 0x010F, Field::Make},      {Directory::Ifd0, 0x0110, Field::Model},
+        {Directory::Exif, 0xA434, Field::LensModel}, {Directory::Exif, 0x920A, Field::FocalLength},
+        {Directory::Exif, 0x829D, Field::FNumber},   {Directory::Exif, 0x829A, Field::ExposureTime},
+        {Directory::Exif, 0x8827, Field::Iso},       {Directory::Exif, 0x9003, Field::DateTimeOriginal},
+    };
+    for (const Wanted& entry : wanted) {
+        if (entry.directory == directory && entry.tag == tag)
+            return entry.field;
     }
-    switch (tag) {
-    case 0x829A:
-        return Field::ExposureTime;
-    case 0x829D:
-        return Field::FNumber;
-    case 0x8827:
-        return Field::Iso;
-    case 0x9003:
-        return Field::DateTimeOriginal;
-    case 0x920A:
-        return Field::FocalLength;
-    case 0xA434:
-        return Field::LensModel;
-    default:
-        return std::nullopt;
-    }
+    return std::nullopt;
 }
 
 void takeField(Field field, std::uint16_t type, std::uint32_t count, const Cursor& value, ExifFields& fields)
