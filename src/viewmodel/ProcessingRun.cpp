@@ -5,6 +5,7 @@
 #include "ReadAhead.h"
 
 #include <QFuture>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent>
 
@@ -19,15 +20,16 @@ namespace optara {
 namespace {
 
 // For the read-ahead, which mostly waits for the disk: many requests at once,
-// not one per core. 16 keep a local disk as busy as 64 do, while 64 threads
-// opening files take the CPU from the GUI thread (stalls of 200-450 ms
-// against 65-100 ms). Never destroyed: its threads may still be at work when
-// the process exits.
+// not one per core. 16 keep a local disk about as busy as 64 do, and at idle
+// priority they never take a CPU the GUI thread wants (64 threads opening
+// files stalled it for 200-450 ms). Never destroyed: its threads may still be
+// at work when the process exits.
 QThreadPool& diskPool()
 {
     static QThreadPool* const pool = [] {
         auto* threads = new QThreadPool;
         threads->setMaxThreadCount(16);
+        threads->setThreadPriority(QThread::IdlePriority);
         return threads;
     }();
     return *pool;
