@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Cursor.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,19 +22,17 @@ class ByteSource {
 
 class MemorySource final : public ByteSource {
   public:
-    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes, Endian::Big) {}
 
     std::uint64_t size() const override { return bytes_.size(); }
 
     std::optional<std::span<const std::uint8_t>> bytes(std::uint64_t offset, std::uint64_t size) override
     {
-        if (offset > bytes_.size() || size > bytes_.size() - offset)
-            return std::nullopt;
-        return bytes_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
+        return bytes_.bytes(offset, size);
     }
 
   private:
-    std::span<const std::uint8_t> bytes_;
+    Cursor bytes_;
 };
 
 } // namespace optara::exif

@@ -19,13 +19,10 @@ bool isType(std::span<const std::uint8_t> type, std::string_view name)
     return std::memcmp(type.data(), name.data(), 4) == 0;
 }
 
-// Some writers put JPEG's "Exif\0\0" in front of the TIFF structure.
 std::optional<ExifFields> readExifBody(ByteSource& source, std::uint64_t at, std::uint64_t size)
 {
-    constexpr std::uint8_t prefix[] = {'E', 'x', 'i', 'f', 0, 0};
-    const auto head = source.bytes(at, sizeof(prefix));
-    if (head && size >= sizeof(prefix) && std::memcmp(head->data(), prefix, sizeof(prefix)) == 0)
-        return readTiff(source, at + sizeof(prefix), size - sizeof(prefix));
+    if (startsWithExifPrefix(source, at, size))
+        return readTiff(source, at + exifPrefixSize, size - exifPrefixSize);
     return readTiff(source, at, size);
 }
 

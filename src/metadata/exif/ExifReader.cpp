@@ -1,6 +1,7 @@
 #include "ExifReader.h"
 
 #include "ChunkReader.h"
+#include "Cursor.h"
 #include "FileWindow.h"
 #include "JpegReader.h"
 #include "TiffReader.h"
@@ -31,8 +32,7 @@ bool isBmp(std::span<const std::uint8_t> head)
 {
     if (!startsWith(head, "BM"sv) || head.size() < 18)
         return false;
-    const std::uint32_t dibSize =
-        head[14] | (head[15] << 8) | (head[16] << 16) | (std::uint32_t{head[17]} << 24);
+    const std::uint32_t dibSize = *Cursor(head, Endian::Little).read<std::uint32_t>(14);
     constexpr std::array<std::uint32_t, 7> known = {12, 40, 52, 56, 64, 108, 124};
     return std::find(known.begin(), known.end(), dibSize) != known.end();
 }
@@ -45,7 +45,7 @@ bool isHeif(std::span<const std::uint8_t> head)
         return false;
     constexpr std::string_view brands[] = {"heic", "heix", "hevc", "hevx", "heim", "heis",
                                            "hevm", "hevs", "mif1", "msf1", "avif", "avis"};
-    const std::size_t boxSize = (std::size_t{head[0]} << 24) | (head[1] << 16) | (head[2] << 8) | head[3];
+    const std::size_t boxSize = *Cursor(head, Endian::Big).read<std::uint32_t>(0);
     const std::size_t end = std::min(head.size(), boxSize);
     for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {
         for (const std::string_view brand : brands) {

@@ -2,9 +2,6 @@
 
 #include "TiffReader.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace optara::exif {
 
 namespace {
@@ -19,7 +16,6 @@ constexpr std::uint8_t startOfImage = 0xD8;
 constexpr std::uint8_t endOfImage = 0xD9;
 constexpr std::uint8_t startOfScan = 0xDA;
 constexpr std::uint8_t app1 = 0xE1;
-constexpr std::uint8_t exifPrefix[] = {'E', 'x', 'i', 'f', 0, 0};
 
 bool isFrameHeader(std::uint8_t code)
 {
@@ -74,13 +70,9 @@ std::optional<ExifFields> readJpeg(ByteSource& source)
             if (length < 8 || !source.bytes(at + 2, 6))
                 break;
             frame = true;
-        } else if (*code == app1 && length >= 2 + sizeof(exifPrefix)) {
-            const auto prefix = source.bytes(at + 2, sizeof(exifPrefix));
-            if (prefix && std::memcmp(prefix->data(), exifPrefix, sizeof(exifPrefix)) == 0) {
-                if (auto fields =
-                        readTiff(source, at + 2 + sizeof(exifPrefix), length - 2 - sizeof(exifPrefix)))
-                    return fields;
-            }
+        } else if (*code == app1 && startsWithExifPrefix(source, at + 2, length - 2)) {
+            if (auto fields = readTiff(source, at + 2 + exifPrefixSize, length - 2 - exifPrefixSize))
+                return fields;
         }
         at += length;
     }

@@ -5,6 +5,7 @@
 #include "TiffType.h"
 
 #include <bitset>
+#include <cstring>
 
 namespace optara::exif {
 
@@ -79,6 +80,13 @@ std::optional<std::uint32_t> readIfd(const TiffBlock& tiff, std::uint32_t offset
 }
 
 } // namespace
+
+bool startsWithExifPrefix(ByteSource& source, std::uint64_t at, std::uint64_t size)
+{
+    constexpr std::uint8_t prefix[exifPrefixSize] = {'E', 'x', 'i', 'f', 0, 0};
+    const auto head = size >= exifPrefixSize ? source.bytes(at, exifPrefixSize) : std::nullopt;
+    return head && std::memcmp(head->data(), prefix, exifPrefixSize) == 0;
+}
 
 std::optional<ExifFields> readTiff(ByteSource& source, std::uint64_t base, std::uint64_t size)
 {

@@ -14,4 +14,9 @@ namespace optara::exif {
 // IFD0 and the Exif IFD it points to, decoding only the entries of fields.
 std::optional<ExifFields> readTiff(ByteSource& source, std::uint64_t base, std::uint64_t size);
 
+// "Exif\0\0", which precedes the TIFF structure in a JPEG APP1 segment and,
+// from some writers, in PNG and WebP EXIF chunks.
+inline constexpr std::uint64_t exifPrefixSize = 6;
+bool startsWithExifPrefix(ByteSource& source, std::uint64_t at, std::uint64_t size);
+
 } // namespace optara::exif
