@@ -1,0 +1,190 @@
+import QtQuick
+import QtTest
+import QtQuick.Controls.Basic as Controls
+import Optara.Ui
+import Optara.Testing
+import Optara.ViewModel
+
+// The views on their own, each with a model of its own, fed by desktop drags and made-up photos.
+Rectangle {
+    id: stage
+    width: 1800
+    height: 1700
+    color: "#00FF00"
+
+    AppViewModel { id: zoneModel }
+    AppViewModel { id: dashboardModel }
+    SignalSpy { id: processing; target: zoneModel; signalName: "isProcessingChanged" }
+    SignalSpy { id: clicks; target: button; signalName: "clicked" }
+
+    DropZoneView { id: zone; x: 40; y: 40; width: 640; height: 440; viewModel: zoneModel }
+    NeobrutalistButton { id: button; x: 40; y: 560; text: "Browse files" }
+    StatCard { id: card; x: 40; y: 660; title: "Lenses" }
+    StatsDashboardView { id: dashboard; x: 760; width: 1000; viewModel: dashboardModel }
+
+    TestCase {
+        id: test
+        name: "Views"
+        when: windowShown
+
+        property real tilePeak: 0
+        property real zonePeak: 0
+        Connections {
+            target: zone
+            function onTileProgressChanged() { test.tilePeak = Math.max(test.tilePeak, zone.tileProgress) }
+            function onZoneProgressChanged() { test.zonePeak = Math.max(test.zonePeak, zone.zoneProgress) }
+        }
+
+        function rows() {
+            return Array.prototype.filter.call(findChild(card, "rowsArea").children[0].children,
+                                               row => row.objectName === "statRow")
+        }
+
+        // Four photos: two cameras, three lenses, three focal lengths, four apertures.
+        function initTestCase() {
+            dashboardModel.processURLs(photoTree)
+            tryCompare(dashboardModel, "isProcessing", false)
+        }
+
+        function init() {
+            zoneModel.clearData()
+            processing.clear()
+            clicks.clear()
+            card.width = 500
+            card.items = []
+            dashboard.height = 2000
+            stage.forceActiveFocus()
+            grabImage(stage) // polishes the positioners
+        }
+
+        function cleanup() {
+            DragEvents.leave(zone)
+            tryCompare(zone, "zoneProgress", 0)
+            tryCompare(zone, "tileProgress", 0)
+        }
+
+        function test_dropZoneRunsOncePerDrop_data() {
+            const [a, b, folder] = [photoTree[0], photoTree[1], photoTree[2]]
+            return [
+                { tag: "files", urls: [a, b], photos: 2 },
+                { tag: "a folder, walked", urls: [folder], photos: 2 },
+                { tag: "web links skipped", urls: ["https://e.com/x.jpg", a], photos: 1 },
+                { tag: "only web links: refused", urls: ["https://e.com/x.jpg"], photos: 0 },
+                { tag: "no urls: refused", urls: [], photos: 0 },
+            ]
+        }
+
+        function test_dropZoneRunsOncePerDrop(data) {
+            DragEvents.enter(zone, data.urls, Qt.point(300, 200))
+            DragEvents.move(zone, Qt.point(310, 210))
+            compare(zone.isHovering, data.photos > 0)
+            compare(DragEvents.drop(zone, Qt.point(310, 210)), data.photos > 0)
+            compare(zone.isHovering, false)
+            wait(0)
+            tryVerify(() => !zoneModel.isProcessing)
+            compare(processing.count, data.photos > 0 ? 2 : 0) // isProcessing on, then off
+            compare(zoneModel.processedImageCount, data.photos)
+        }
+
+        function test_dropZoneHoverPressesItIn() {
+            // The zone (40..680 by 40..480) sinks 12 into its shadow, the tile 6 more; the tile's
+            // underdamped spring overshoots, the zone's critically damped one does not.
+            const t = findChild(zone, "tile").mapToItem(stage, 0, 0)
+            const points = [[100, 100, Theme.neoCard, Theme.neoBackground], // zone face
+                            [45, 300, Theme.neoCard, stage.color], // zone's left edge, uncovered
+                            [t.x + 123, t.y + 60, Theme.neoText, Theme.neoBackground], // tile shadow
+                            [t.x + 135, t.y + 72, Theme.neoCard, Theme.neoText]] // tile's right edge
+            const idle = grabImage(stage)
+            tilePeak = zonePeak = 0
+            DragEvents.enter(zone, ["file:///tmp/a.jpg"], Qt.point(300, 200))
+            tryCompare(zone, "zoneProgress", 1)
+            tryCompare(zone, "tileProgress", 1)
+            const hovering = grabImage(stage)
+            for (const [x, y, before, after] of points) {
+                verify(Qt.colorEqual(idle.pixel(x, y), before), "idle at " + x + "," + y)
+                verify(Qt.colorEqual(hovering.pixel(x, y), after), "hovering at " + x + "," + y)
+            }
+            verify(tilePeak > 1.05, "tile peaked at " + tilePeak)
+            verify(zonePeak <= 1.0, "zone peaked at " + zonePeak)
+        }
+
+        function test_buttonActivation_data() {
+            return [{ tag: "mouse", key: 0 }, { tag: "space", key: Qt.Key_Space },
+                    { tag: "return", key: Qt.Key_Return }, { tag: "enter", key: Qt.Key_Enter }]
+        }
+
+        function test_buttonActivation(data) {
+            if (data.key)
+                button.forceActiveFocus(Qt.TabFocusReason)
+            data.key ? keyClick(data.key) : mouseClick(button)
+            compare(clicks.count, 1)
+            // Only keyboard focus shows the accent frame, 8 outside the button.
+            const seen = grabImage(stage).pixel(button.x - 7, button.y + button.height / 2)
+            verify(Qt.colorEqual(seen, data.key ? Theme.neoAccent : stage.color), seen)
+        }
+
+        function test_cardRows_data() {
+            // The bar line is the card's width minus 2 × 32; a bar is max(count / max × (line − 60), 4).
+            return [
+                { tag: "none", width: 500, counts: [], bars: [] },
+                { tag: "half", width: 500, counts: [10, 5], bars: [376, 188] },
+                { tag: "tiny count keeps a stub", width: 500, counts: [1000, 1], bars: [376, 4] },
+                { tag: "all zero is not a number", width: 500, counts: [0, 0], bars: [4, 4] },
+                { tag: "line of 64 or less", width: 128, counts: [10, 5], bars: [4, 4] },
+                { tag: "counts in plain digits", width: 500, counts: [1234567], bars: [376] },
+                { tag: "first ten only, the rest do not rescale", width: 500,
+                  counts: [10, 5, 4, 4, 3, 3, 2, 2, 1, 1, 900, 1000],
+                  bars: [376, 188, 150.4, 150.4, 112.8, 112.8, 75.2, 75.2, 37.6, 37.6] },
+            ]
+        }
+
+        function test_cardRows(data) {
+            card.width = data.width
+            card.items = data.counts.map((count, i) => ({ id: "id" + i, label: "Item " + i, count: count }))
+            const shown = rows()
+            compare(shown.length, data.bars.length)
+            for (let i = 0; i < shown.length; ++i) {
+                compare(shown[i].Accessible.name, "Item " + i + ", " + data.counts[i])
+                fuzzyCompare(findChild(shown[i], "bar").width, data.bars[i], 0.001)
+            }
+            compare(findChild(card, "emptyText").visible, shown.length === 0)
+        }
+
+        function test_cardLongLabelEndsWithAnEllipsis() {
+            card.items = [{ id: "a", label: "An extremely long lens name that cannot fit on one line of this card", count: 3 }]
+            const label = findChild(rows()[0], "rowLabel")
+            verify(label.truncated && label.lineCount === 1)
+        }
+
+        function test_dashboardCardsInTwoTopAlignedColumns() {
+            const cards = ["camerasCard", "lensesCard", "focalLengthsCard", "aperturesCard"].map(
+                name => findChild(dashboard, name))
+            verify(cards.every(c => findChild(c, "cardSymbol").available))
+            // Cards of one grid row share their top edge though their heights differ.
+            verify(cards[0].height < cards[1].height)
+            compare(cards[1].y, cards[0].y)
+            verify(cards[1].x >= cards[0].x + cards[0].width)
+            compare(cards[2].x, cards[0].x)
+            verify(cards[2].y >= cards[0].y + cards[1].height)
+            const scroll = findChild(dashboard, "scroll")
+            verify(!scroll.Controls.ScrollBar.vertical.visible)
+            verify(scroll.contentItem.contentWidth <= scroll.width)
+        }
+
+        function test_dashboardScrollKeys() {
+            dashboard.height = 300
+            grabImage(stage)
+            const scroll = findChild(dashboard, "scroll"), flick = scroll.contentItem, page = scroll.availableHeight
+            const bottom = flick.contentHeight - flick.height
+            verify(bottom > 2 * page && scroll.Controls.ScrollBar.vertical.visible)
+            dashboard.forceActiveFocus()
+            const steps = [[Qt.Key_PageDown, 0, page], [Qt.Key_Space, 0, 2 * page], [Qt.Key_End, 0, bottom],
+                           [Qt.Key_PageDown, 0, bottom], [Qt.Key_Space, Qt.ShiftModifier, bottom - page],
+                           [Qt.Key_PageUp, 0, bottom - 2 * page], [Qt.Key_Home, 0, 0]]
+            for (const [key, modifiers, expected] of steps) {
+                keyClick(key, modifiers)
+                compare(flick.contentY, expected, key)
+            }
+        }
+    }
+}
