@@ -10,8 +10,7 @@
 Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Optara_ViewModelPlugin)
 
-// Gives the QML tests the views module, desktop drag events (DragEvents) and what a user would drop
-// from a tree of made-up photos (photoTree).
+// The views module, desktop drags (DragEvents) and a drop of made-up photos (photoTree) for the QML tests.
 class Setup : public QObject {
     Q_OBJECT
 
@@ -21,12 +20,10 @@ class Setup : public QObject {
         engine->addImportPath(QStringLiteral("qrc:/"));
         qmlRegisterSingletonType<DragHelper>("Optara.Testing", 1, 0, "DragEvents",
                                              [](QQmlEngine*, QJSEngine*) { return new DragHelper; });
-        const auto tree = optara::driver::writePhotoTree(photos_.path().toStdString());
+        static const QTemporaryDir photos;
+        const auto tree = optara::driver::writePhotoTree(photos.path().toStdString());
         engine->rootContext()->setContextProperty("photoTree", QVariant::fromValue(tree.dropped));
     }
-
-  private:
-    QTemporaryDir photos_;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(optara_views, Setup)

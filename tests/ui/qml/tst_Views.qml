@@ -35,11 +35,6 @@ Rectangle {
             function onZoneProgressChanged() { test.zonePeak = Math.max(test.zonePeak, zone.zoneProgress) }
         }
 
-        function rows() {
-            return Array.prototype.filter.call(findChild(card, "rowsArea").children[0].children,
-                                               row => row.objectName === "statRow")
-        }
-
         // Four photos: two cameras, three lenses, three focal lengths, four apertures.
         function initTestCase() {
             dashboardModel.processURLs(photoTree)
@@ -50,8 +45,6 @@ Rectangle {
             zoneModel.clearData()
             processing.clear()
             clicks.clear()
-            card.width = 500
-            card.items = []
             dashboard.height = 2000
             stage.forceActiveFocus()
             grabImage(stage) // polishes the positioners
@@ -64,11 +57,9 @@ Rectangle {
         }
 
         function test_dropZoneRunsOncePerDrop_data() {
-            const [a, b, folder] = [photoTree[0], photoTree[1], photoTree[2]]
             return [
-                { tag: "files", urls: [a, b], photos: 2 },
-                { tag: "a folder, walked", urls: [folder], photos: 2 },
-                { tag: "web links skipped", urls: ["https://e.com/x.jpg", a], photos: 1 },
+                { tag: "files and a folder", urls: photoTree, photos: 4 },
+                { tag: "web links skipped", urls: ["https://e.com/x.jpg", photoTree[0]], photos: 1 },
                 { tag: "only web links: refused", urls: ["https://e.com/x.jpg"], photos: 0 },
                 { tag: "no urls: refused", urls: [], photos: 0 },
             ]
@@ -90,10 +81,8 @@ Rectangle {
             // The zone (40..680 by 40..480) sinks 12 into its shadow, the tile 6 more; the tile's
             // underdamped spring overshoots, the zone's critically damped one does not.
             const t = findChild(zone, "tile").mapToItem(stage, 0, 0)
-            const points = [[100, 100, Theme.neoCard, Theme.neoBackground], // zone face
-                            [45, 300, Theme.neoCard, stage.color], // zone's left edge, uncovered
-                            [t.x + 123, t.y + 60, Theme.neoText, Theme.neoBackground], // tile shadow
-                            [t.x + 135, t.y + 72, Theme.neoCard, Theme.neoText]] // tile's right edge
+            const points = [[45, 300, Theme.neoCard, stage.color], // the zone's left edge, uncovered
+                            [t.x + 135, t.y + 72, Theme.neoCard, Theme.neoText]] // the tile's right edge
             const idle = grabImage(stage)
             tilePeak = zonePeak = 0
             DragEvents.enter(zone, ["file:///tmp/a.jpg"], Qt.point(300, 200))
@@ -132,6 +121,7 @@ Rectangle {
                 { tag: "all zero is not a number", width: 500, counts: [0, 0], bars: [4, 4] },
                 { tag: "line of 64 or less", width: 128, counts: [10, 5], bars: [4, 4] },
                 { tag: "counts in plain digits", width: 500, counts: [1234567], bars: [376] },
+                { tag: "a long label ends with an ellipsis", width: 500, counts: [3], bars: [376], long: true },
                 { tag: "first ten only, the rest do not rescale", width: 500,
                   counts: [10, 5, 4, 4, 3, 3, 2, 2, 1, 1, 900, 1000],
                   bars: [376, 188, 150.4, 150.4, 112.8, 112.8, 75.2, 75.2, 37.6, 37.6] },
@@ -140,35 +130,29 @@ Rectangle {
 
         function test_cardRows(data) {
             card.width = data.width
-            card.items = data.counts.map((count, i) => ({ id: "id" + i, label: "Item " + i, count: count }))
-            const shown = rows()
+            const label = i => data.long ? "An extremely long lens name that cannot fit on one line of a card" : "Item " + i
+            card.items = data.counts.map((count, i) => ({ id: "id" + i, label: label(i), count: count }))
+            const shown = Array.prototype.filter.call(findChild(card, "rowsArea").children[0].children,
+                                                      row => row.objectName === "statRow")
             compare(shown.length, data.bars.length)
             for (let i = 0; i < shown.length; ++i) {
-                compare(shown[i].Accessible.name, "Item " + i + ", " + data.counts[i])
+                compare(shown[i].Accessible.name, label(i) + ", " + data.counts[i])
+                compare(findChild(shown[i], "rowLabel").truncated, !!data.long)
                 fuzzyCompare(findChild(shown[i], "bar").width, data.bars[i], 0.001)
             }
             compare(findChild(card, "emptyText").visible, shown.length === 0)
         }
 
-        function test_cardLongLabelEndsWithAnEllipsis() {
-            card.items = [{ id: "a", label: "An extremely long lens name that cannot fit on one line of this card", count: 3 }]
-            const label = findChild(rows()[0], "rowLabel")
-            verify(label.truncated && label.lineCount === 1)
-        }
-
         function test_dashboardCardsInTwoTopAlignedColumns() {
             const cards = ["camerasCard", "lensesCard", "focalLengthsCard", "aperturesCard"].map(
                 name => findChild(dashboard, name))
-            verify(cards.every(c => findChild(c, "cardSymbol").available))
+            verify(cards.every(card => findChild(card, "cardSymbol").available))
             // Cards of one grid row share their top edge though their heights differ.
-            verify(cards[0].height < cards[1].height)
-            compare(cards[1].y, cards[0].y)
-            verify(cards[1].x >= cards[0].x + cards[0].width)
-            compare(cards[2].x, cards[0].x)
-            verify(cards[2].y >= cards[0].y + cards[1].height)
+            const [cameras, lenses, focalLengths] = cards
+            verify(cameras.height < lenses.height && cameras.y === lenses.y && cameras.x < lenses.x)
+            verify(focalLengths.x === cameras.x && focalLengths.y >= lenses.y + lenses.height)
             const scroll = findChild(dashboard, "scroll")
-            verify(!scroll.Controls.ScrollBar.vertical.visible)
-            verify(scroll.contentItem.contentWidth <= scroll.width)
+            verify(!scroll.Controls.ScrollBar.vertical.visible && scroll.contentItem.contentWidth <= scroll.width)
         }
 
         function test_dashboardScrollKeys() {
