@@ -229,8 +229,7 @@ class WindowTest : public QObject {
         return window;
     }
 
-    // A window's texts under the locale's translation: zone and overlay, dashboard with an empty card,
-    // controls.
+    // A window's texts under the locale: zone and overlay, dashboard with an emptied card, controls.
     QStringList capture(const QLocale& locale)
     {
         const Translation translation(locale);
