@@ -3,9 +3,6 @@
 #include "ExifReader.h"
 #include "TiffReader.h"
 
-#include <cstddef>
-#include <cstdint>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     optara::exif::readFields({data, size});

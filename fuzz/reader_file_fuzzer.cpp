@@ -1,12 +1,9 @@
-// Any bytes as a file on disk through the reader. The file path must give
-// exactly what the in-memory path gives for the same bytes, and a record
-// exactly when there are fields.
+// Any bytes as a file on disk through the reader: exactly the fields the
+// in-memory path gives, and a record exactly when there are fields.
 
 #include "ExifReader.h"
 #include "MetadataReader.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -14,25 +11,17 @@
 #include <unistd.h>
 
 namespace {
-
-std::string photoPath;
 int photoFd = -1;
-
-void removePhoto()
-{
-    ::unlink(photoPath.c_str());
-}
-
+std::string photoPath; // the unlinked scratch file, opened again through /proc
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "optara-fuzz-XXXXXX.jpg").string();
-    photoFd = ::mkstemps(pattern.data(), 4);
-    if (photoFd < 0)
+    std::string pattern = (std::filesystem::temp_directory_path() / "optara-fuzz-XXXXXX").string();
+    photoFd = ::mkstemp(pattern.data());
+    if (photoFd < 0 || ::unlink(pattern.c_str()) != 0)
         std::abort();
-    photoPath = pattern;
-    std::atexit(removePhoto);
+    photoPath = "/proc/self/fd/" + std::to_string(photoFd);
     return 0;
 }
 
@@ -40,20 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (::ftruncate(photoFd, 0) != 0 || ::pwrite(photoFd, data, size, 0) != static_cast<ssize_t>(size))
         std::abort();
-
-    const auto fromFile = optara::exif::readFileFields(photoPath);
-    if (fromFile != optara::exif::readFields({data, size}))
-        std::abort();
-
+    const auto fields = optara::exif::readFields({data, size});
     const auto record = optara::MetadataReader::shared().readMetadata(photoPath);
-    if (record.has_value() != fromFile.has_value())
+    if (optara::exif::readFileFields(photoPath) != fields || record.has_value() != fields.has_value() ||
+        (record && record->url() != photoPath))
         std::abort();
-    if (record && record->url() != photoPath)
-        std::abort();
-    if (record) {
-        // The labels' trimming and prefix rules on whatever texts came out.
-        const std::string labels = record->cameraName() + record->lensName();
-        static_cast<void>(labels);
-    }
+    if (record) // the labels' trimming and prefix rules on whatever texts came out
+        static_cast<void>(record->cameraName() + record->lensName());
     return 0;
 }

@@ -7,30 +7,24 @@
 
 namespace optara::testing {
 
-// Sets the process's time zone (TZ) for the life of the object, then puts
-// back what was there.
+// Sets the process's time zone (TZ) for the life of the object.
 class ZoneOverride {
   public:
-    explicit ZoneOverride(const std::string& zone)
+    explicit ZoneOverride(const std::string& zone) : previous_(std::getenv("TZ") ? std::getenv("TZ") : "")
     {
-        if (const char* previous = std::getenv("TZ"))
-            previous_ = previous;
         ::setenv("TZ", zone.c_str(), 1);
         ::tzset();
     }
     ~ZoneOverride()
     {
-        if (previous_)
-            ::setenv("TZ", previous_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
+        previous_.empty() ? ::unsetenv("TZ") : ::setenv("TZ", previous_.c_str(), 1);
         ::tzset();
     }
     ZoneOverride(const ZoneOverride&) = delete;
     ZoneOverride& operator=(const ZoneOverride&) = delete;
 
   private:
-    std::optional<std::string> previous_;
+    std::string previous_;
 };
 
 } // namespace optara::testing
