@@ -10,29 +10,21 @@
 
 #include <unistd.h>
 
-namespace {
-int photoFd = -1;
-std::string photoPath; // the unlinked scratch file, opened again through /proc
-} // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "optara-fuzz-XXXXXX").string();
-    photoFd = ::mkstemp(pattern.data());
-    if (photoFd < 0 || ::unlink(pattern.c_str()) != 0)
-        std::abort();
-    photoPath = "/proc/self/fd/" + std::to_string(photoFd);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (::ftruncate(photoFd, 0) != 0 || ::pwrite(photoFd, data, size, 0) != static_cast<ssize_t>(size))
+    // One scratch file, unlinked at once and opened again through /proc.
+    static const int fd = [] {
+        std::string name = (std::filesystem::temp_directory_path() / "optara-fuzz-XXXXXX").string();
+        const int opened = ::mkstemp(name.data());
+        return opened >= 0 && ::unlink(name.c_str()) == 0 ? opened : (std::abort(), -1);
+    }();
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
         std::abort();
     const auto fields = optara::exif::readFields({data, size});
-    const auto record = optara::MetadataReader::shared().readMetadata(photoPath);
-    if (optara::exif::readFileFields(photoPath) != fields || record.has_value() != fields.has_value() ||
-        (record && record->url() != photoPath))
+    const auto record = optara::MetadataReader::shared().readMetadata(path);
+    if (optara::exif::readFileFields(path) != fields || record.has_value() != fields.has_value() ||
+        (record && record->url() != path))
         std::abort();
     if (record) // the labels' trimming and prefix rules on whatever texts came out
         static_cast<void>(record->cameraName() + record->lensName());

@@ -61,21 +61,17 @@ bool sameDate(std::optional<ImageMetadata::TimePoint> mine, const std::string& t
 {
     std::tm t{};
     const std::time_t seconds = mine ? std::chrono::system_clock::to_time_t(*mine) : 0;
-    if (mine) {
+    if (mine)
         localtime_r(&seconds, &t);
-    } else if (std::sscanf(theirs.c_str(), "%d:%d:%d %d:%d:%d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
-                           &t.tm_min, &t.tm_sec) == 6) {
-        t.tm_year -= 1900;
-        t.tm_mon -= 1;
+    else if (const char* end = strptime(theirs.c_str(), "%Y:%m:%d %H:%M:%S", &t); end && !*end)
         timegm(&t);
-    }
     char text[64];
     return (std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &t) && theirs == text) == mine.has_value();
 }
 
-// The machine's zone, then one with daylight saving, one west of Greenwich and
-// one with a half-hour shift, so that a date read as UTC or with a fixed offset
-// shows up even on a machine that runs on UTC.
+// In zones with daylight saving east and west of Greenwich and with a
+// half-hour shift, so that a date read as UTC or with a fixed offset shows up
+// even on a machine that runs on UTC.
 TEST(CorpusAgreement, EightFieldsMatchExiftoolInSeveralZones)
 {
     const char* fromEnvironment = std::getenv("OPTARA_CORPUS_DIR");
@@ -92,12 +88,9 @@ TEST(CorpusAgreement, EightFieldsMatchExiftoolInSeveralZones)
         return std::string(text::trimmed(t.value_or("-")));
     };
     int present = 0;
-    for (const char* zone : {"", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe"}) {
-        if (*zone && !fs::exists(fs::path("/usr/share/zoneinfo") / zone))
-            continue;
-        std::optional<testing::ZoneOverride> inZone;
-        if (*zone)
-            inZone.emplace(zone);
+    for (const char* zone :
+         {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0"}) {
+        const testing::ZoneOverride inZone(zone);
         for (const std::string& file : files) {
             SCOPED_TRACE(std::string(zone) + " " + file);
             ASSERT_TRUE(rows.contains(file)) << "missing from exiftool's output";

@@ -1,6 +1,5 @@
 #include "ImageMetadata.h"
 #include "StatItem.h"
-#include "Text.h"
 
 #include <gtest/gtest.h>
 
@@ -89,19 +88,6 @@ TEST(Records, IdsAreVersion4AndUniqueAcrossThreads)
     EXPECT_EQ(unique.size(), 8000u);
     EXPECT_TRUE(std::ranges::all_of(
         unique, [](auto& id) { return id[14] == '4' && "89ab"sv.find(id[19]) != std::string::npos; }));
-}
-
-TEST(Records, CanonicalTextRulesAgreeWithHashing)
-{
-    EXPECT_TRUE(text::canonicallyEqual("Le\u0301ica", "L\u00E9ica"));
-    EXPECT_EQ(text::canonicalHash("Le\u0301ica"), text::canonicalHash("L\u00E9ica"));
-    EXPECT_FALSE(text::canonicallyEqual("Leica", "leica") || text::canonicallyEqual("\uFB01", "fi"));
-    const std::string_view mixed = "a\xFF"
-                                   "e\u0301\xC3"
-                                   "e\0\u0301"sv,
-                           normal = "a\xFF\u00E9\xC3"
-                                    "e\0\u0301"sv;
-    EXPECT_EQ(text::normalized(mixed), normal); // undecodable bytes kept; NUL composes with nothing
 }
 
 } // namespace

@@ -26,10 +26,9 @@ Bytes word(std::uint64_t value, int size, ByteOrder order)
     return out;
 }
 
-IfdEntry TiffBuilder::ascii(std::uint16_t tag, std::string_view text, std::uint16_t type) const
+IfdEntry TiffBuilder::ascii(std::uint16_t tag, std::string_view text) const
 {
-    const Bytes data = concat({Bytes(text.begin(), text.end()), {0}});
-    return {tag, type, static_cast<std::uint32_t>(data.size()), data};
+    return {tag, Ascii, static_cast<std::uint32_t>(text.size() + 1), concat({bytes(text), {0}})};
 }
 
 IfdEntry TiffBuilder::numbers(std::uint16_t tag, std::uint16_t type, const std::vector<double>& values) const
@@ -47,20 +46,20 @@ IfdEntry TiffBuilder::numbers(std::uint16_t tag, std::uint16_t type, const std::
 Bytes TiffBuilder::block(const Ifd& ifd0, const std::optional<Ifd>& exif) const
 {
     Ifd first = ifd0;
-    if (exif && std::ranges::none_of(ifd0.entries, [](const IfdEntry& e) { return e.tag == 0x8769; }))
-        first.entries.push_back({0x8769, Long, 1, {}, exifOffset(ifd0.entries.size() + 1)});
+    if (exif && std::ranges::none_of(ifd0, [](const IfdEntry& e) { return e.tag == 0x8769; }))
+        first.push_back({0x8769, Long, 1, {}, exifOffset(ifd0.size() + 1)});
     std::vector<const Ifd*> ifds = {&first};
     if (exif)
         ifds.push_back(&*exif);
     std::uint64_t dataAt = 8;
     for (const Ifd* ifd : ifds)
-        dataAt += 6 + 12 * ifd->entries.size();
+        dataAt += 6 + 12 * ifd->size();
     Bytes out = concat(
         {order == ByteOrder::Big ? Bytes{'M', 'M'} : Bytes{'I', 'I'}, word(42, 2, order), word(8, 4, order)});
     Bytes data;
     for (const Ifd* ifd : ifds) {
-        out = concat({out, word(ifd->claimedCount.value_or(ifd->entries.size()), 2, order)});
-        for (const IfdEntry& e : ifd->entries) {
+        out = concat({out, word(ifd->size(), 2, order)});
+        for (const IfdEntry& e : *ifd) {
             Bytes value = e.data;
             if (e.offset || sizeOf(e.type) * e.count > 4) {
                 value = word(e.offset.value_or(dataAt + data.size()), 4, order);
@@ -71,7 +70,7 @@ Bytes TiffBuilder::block(const Ifd& ifd0, const std::optional<Ifd>& exif) const
             out =
                 concat({out, word(e.tag, 2, order), word(e.type, 2, order), word(e.count, 4, order), value});
         }
-        out = concat({out, word(ifd->next, 4, order)});
+        out = concat({out, Bytes(4)}); // no next IFD
     }
     return concat({out, data});
 }
@@ -91,10 +90,7 @@ Bytes concat(std::initializer_list<Bytes> parts)
 
 Bytes segment(std::uint8_t marker, const Bytes& payload)
 {
-    const std::size_t length = std::min<std::size_t>(payload.size(), 65533);
-    return concat({{0xFF, marker},
-                   word(length + 2, 2, ByteOrder::Big),
-                   Bytes(payload.begin(), payload.begin() + std::ptrdiff_t(length))});
+    return concat({{0xFF, marker}, word(payload.size() + 2, 2, ByteOrder::Big), payload});
 }
 
 Bytes exifSegment(const Bytes& tiff)
@@ -104,9 +100,8 @@ Bytes exifSegment(const Bytes& tiff)
 
 Bytes tinyImage()
 {
-    // A quantisation table of ones; a baseline 8x8 frame of one component; DC
-    // and AC tables with one one-bit code each, for category 0 and EOB; then
-    // one block (DC difference 0, EOB, one-bit padding) and EOI.
+    // Quantisation by ones; one component; DC and AC codes of one bit, for
+    // category 0 and EOB; one block (DC difference 0, EOB, padding); EOI.
     Bytes table(65, 1);
     table[0] = 0;
     return concat({segment(0xDB, table),
@@ -130,13 +125,16 @@ Bytes photoTiff(const PhotoFields& f, ByteOrder order)
     const auto fraction = [&](std::uint16_t tag, const std::optional<Fraction>& v) {
         return v ? b.numbers(tag, Rational, {double(v->first), double(v->second)}) : IfdEntry{};
     };
-    Ifd ifd0{{text(0x010F, f.make), text(0x0110, f.model)}};
-    Ifd exif{{fraction(0x829A, f.exposureTime), fraction(0x829D, f.fNumber),
-              f.iso ? b.numbers(0x8827, Short, {f.iso->begin(), f.iso->end()}) : IfdEntry{},
-              text(0x9003, f.dateTimeOriginal), fraction(0x920A, f.focalLength), text(0xA434, f.lens)}};
+    Ifd ifd0{text(0x010F, f.make), text(0x0110, f.model)};
+    Ifd exif{fraction(0x829A, f.exposureTime),
+             fraction(0x829D, f.fNumber),
+             f.iso ? b.numbers(0x8827, Short, {f.iso->begin(), f.iso->end()}) : IfdEntry{},
+             text(0x9003, f.dateTimeOriginal),
+             fraction(0x920A, f.focalLength),
+             text(0xA434, f.lens)};
     for (Ifd* ifd : {&ifd0, &exif})
-        std::erase_if(ifd->entries, [](const IfdEntry& e) { return e.tag == 0; });
-    return b.block(ifd0, exif.entries.empty() ? std::nullopt : std::optional(exif));
+        std::erase_if(*ifd, [](const IfdEntry& e) { return e.tag == 0; });
+    return b.block(ifd0, exif.empty() ? std::nullopt : std::optional(exif));
 }
 
 Bytes photoJpeg(const PhotoFields& fields, ByteOrder order)

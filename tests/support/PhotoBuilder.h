@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-// Builds small, real JPEG files carrying chosen EXIF values, for tests and benchmarks.
+// Small, real JPEG files carrying chosen EXIF values, for tests and benchmarks.
 namespace optara::testing {
 
 enum class ByteOrder { Little, Big };
@@ -28,19 +28,17 @@ struct PhotoFields {
     std::optional<std::string> dateTimeOriginal{};   // Exif 0x9003
 };
 
-// SOI, an APP1 "Exif" segment with IFD0 and (when any Exif field is set) an
-// Exif IFD, then a tiny decodable image and EOI.
+// SOI, APP1 "Exif" with IFD0 and, when any of its fields is set, the Exif
+// IFD, then a tiny decodable image and EOI.
 Bytes photoJpeg(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
-// The TIFF block of photoJpeg's APP1; on its own, a TIFF file.
-Bytes photoTiff(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
+Bytes photoTiff(const PhotoFields& fields, ByteOrder order = ByteOrder::Little); // that APP1's TIFF block
 void writeBytes(const std::filesystem::path& file, const Bytes& bytes);
 
 // Lower-level pieces, for files that are broken on purpose.
 using enum exif::TiffType;
 
-// data, in the block's byte order, is stored inline when type size x count
-// fits in four bytes and in the data area otherwise, so a count may claim
-// more than is there. An offset replaces the value field and data.
+// data is stored inline when type size x count fits in four bytes, else in
+// the data area, however long it is; an offset is written instead of either.
 struct IfdEntry {
     std::uint16_t tag = 0, type = 0;
     std::uint32_t count = 0;
@@ -48,37 +46,25 @@ struct IfdEntry {
     std::optional<std::uint32_t> offset{};
 };
 
-struct Ifd {
-    std::vector<IfdEntry> entries;
-    std::uint32_t next = 0;
-    std::optional<std::uint16_t> claimedCount{}; // written instead of the entry count
-};
+using Ifd = std::vector<IfdEntry>;
 
-// TIFF blocks: header, IFD0 at offset 8, the Exif IFD right after it, then the data area.
+// TIFF blocks: header, IFD0 at offset 8 (given an Exif pointer unless it has
+// one), the Exif IFD, then the data area.
 struct TiffBuilder {
     ByteOrder order = ByteOrder::Little;
-
-    // The text and its terminating NUL.
-    IfdEntry ascii(std::uint16_t tag, std::string_view text, std::uint16_t type = Ascii) const;
+    IfdEntry ascii(std::uint16_t tag, std::string_view text) const; // with its NUL
     // Float and Double elements as such, others as integers; a rational is two values.
     IfdEntry numbers(std::uint16_t tag, std::uint16_t type, const std::vector<double>& values) const;
-    // IFD0 gets an Exif pointer (0x8769) to the Exif IFD unless it has one.
     Bytes block(const Ifd& ifd0, const std::optional<Ifd>& exif = std::nullopt) const;
     static std::uint32_t exifOffset(std::size_t ifd0Entries) { return 14 + 12 * std::uint32_t(ifd0Entries); }
 };
 
 Bytes concat(std::initializer_list<Bytes> parts);
-// The bytes of a text; a ""sv literal may hold NULs.
-Bytes bytes(std::string_view text);
-// The low size bytes of value.
+Bytes bytes(std::string_view text); // a ""sv literal may hold NULs
 Bytes word(std::uint64_t value, int size, ByteOrder order);
-// A marker segment; a payload too long for the length field is cut.
-Bytes segment(std::uint8_t marker, const Bytes& payload);
-// APP1 with "Exif\0\0" and the TIFF block.
-Bytes exifSegment(const Bytes& tiff);
-// The segments from the quantisation table to EOI: a decodable 8x8 grey image.
-Bytes tinyImage();
-// SOI, the segments, then tinyImage().
-Bytes jpeg(std::initializer_list<Bytes> segments);
+Bytes segment(std::uint8_t marker, const Bytes& payload); // with its length
+Bytes exifSegment(const Bytes& tiff);                     // APP1, "Exif\0\0", the TIFF block
+Bytes tinyImage(); // the segments from DQT to EOI of a decodable 8x8 grey image
+Bytes jpeg(std::initializer_list<Bytes> segments); // SOI, the segments, tinyImage()
 
 } // namespace optara::testing
