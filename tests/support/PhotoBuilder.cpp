@@ -9,12 +9,11 @@ namespace optara::testing {
 
 namespace {
 
-// Bytes per element, by type code; 0 for a code we do not know.
-std::uint64_t sizeOf(std::uint16_t type)
-{
-    constexpr std::uint64_t sizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+// Bytes per element by type code, 0 for a code we do not know.
+constexpr std::uint64_t sizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+const auto sizeOf = [](std::uint16_t type) {
     return type < std::size(sizes) ? sizes[type] : type == Utf8 ? 1 : 0;
-}
+};
 
 } // namespace
 
@@ -48,25 +47,18 @@ Bytes TiffBuilder::block(const Ifd& ifd0, const std::optional<Ifd>& exif) const
     Ifd first = ifd0;
     if (exif && std::ranges::none_of(ifd0, [](const IfdEntry& e) { return e.tag == 0x8769; }))
         first.push_back({0x8769, Long, 1, {}, exifOffset(ifd0.size() + 1)});
-    std::vector<const Ifd*> ifds = {&first};
-    if (exif)
-        ifds.push_back(&*exif);
-    std::uint64_t dataAt = 8;
-    for (const Ifd* ifd : ifds)
-        dataAt += 6 + 12 * ifd->size();
-    Bytes out = concat(
-        {order == ByteOrder::Big ? Bytes{'M', 'M'} : Bytes{'I', 'I'}, word(42, 2, order), word(8, 4, order)});
-    Bytes data;
-    for (const Ifd* ifd : ifds) {
-        out = concat({out, word(ifd->size(), 2, order)});
-        for (const IfdEntry& e : *ifd) {
-            Bytes value = e.data;
-            if (e.offset || sizeOf(e.type) * e.count > 4) {
-                value = word(e.offset.value_or(dataAt + data.size()), 4, order);
-                if (!e.offset)
-                    data = concat({data, e.data, Bytes(e.data.size() % 2)});
-            }
+    const std::vector<Ifd> ifds = exif ? std::vector<Ifd>{first, *exif} : std::vector<Ifd>{first};
+    const std::uint64_t dataAt = 8 + 6 * ifds.size() + 12 * (first.size() + (exif ? exif->size() : 0));
+    Bytes out = concat({bytes(order == ByteOrder::Big ? "MM" : "II"), word(42, 2, order), word(8, 4, order)}),
+          data;
+    for (const Ifd& ifd : ifds) {
+        out = concat({out, word(ifd.size(), 2, order)});
+        for (const IfdEntry& e : ifd) {
+            const bool inlined = !e.offset && sizeOf(e.type) * e.count <= 4;
+            Bytes value = inlined ? e.data : word(e.offset.value_or(dataAt + data.size()), 4, order);
             value.resize(4);
+            if (!inlined && !e.offset)
+                data = concat({data, e.data, Bytes(e.data.size() % 2)});
             out =
                 concat({out, word(e.tag, 2, order), word(e.type, 2, order), word(e.count, 4, order), value});
         }
@@ -116,7 +108,7 @@ Bytes jpeg(std::initializer_list<Bytes> segments)
     return concat({{0xFF, 0xD8}, concat(segments), tinyImage()});
 }
 
-Bytes photoTiff(const PhotoFields& f, ByteOrder order)
+static Bytes photoTiff(const PhotoFields& f, ByteOrder order)
 {
     const TiffBuilder b{order};
     const auto text = [&](std::uint16_t tag, const std::optional<std::string>& v) {

@@ -31,14 +31,12 @@ struct PhotoFields {
 // SOI, APP1 "Exif" with IFD0 and, when any of its fields is set, the Exif
 // IFD, then a tiny decodable image and EOI.
 Bytes photoJpeg(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
-Bytes photoTiff(const PhotoFields& fields, ByteOrder order = ByteOrder::Little); // that APP1's TIFF block
 void writeBytes(const std::filesystem::path& file, const Bytes& bytes);
 
 // Lower-level pieces, for files that are broken on purpose.
 using enum exif::TiffType;
 
-// data is stored inline when type size x count fits in four bytes, else in
-// the data area, however long it is; an offset is written instead of either.
+// data goes inline when type size x count fits in four bytes, else to the data area; an offset replaces both.
 struct IfdEntry {
     std::uint16_t tag = 0, type = 0;
     std::uint32_t count = 0;
@@ -48,8 +46,7 @@ struct IfdEntry {
 
 using Ifd = std::vector<IfdEntry>;
 
-// TIFF blocks: header, IFD0 at offset 8 (given an Exif pointer unless it has
-// one), the Exif IFD, then the data area.
+// Header, IFD0 at offset 8 (given an Exif pointer unless it has one), the Exif IFD, then the data area.
 struct TiffBuilder {
     ByteOrder order = ByteOrder::Little;
     IfdEntry ascii(std::uint16_t tag, std::string_view text) const; // with its NUL

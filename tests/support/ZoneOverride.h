@@ -10,21 +10,19 @@ namespace optara::testing {
 // Sets the process's time zone (TZ) for the life of the object.
 class ZoneOverride {
   public:
-    explicit ZoneOverride(const std::string& zone) : previous_(std::getenv("TZ") ? std::getenv("TZ") : "")
-    {
-        ::setenv("TZ", zone.c_str(), 1);
-        ::tzset();
-    }
-    ~ZoneOverride()
-    {
-        previous_.empty() ? ::unsetenv("TZ") : ::setenv("TZ", previous_.c_str(), 1);
-        ::tzset();
-    }
+    explicit ZoneOverride(const std::string& zone) { set(zone.c_str()); }
+    ~ZoneOverride() { set(previous_ ? previous_->c_str() : nullptr); }
     ZoneOverride(const ZoneOverride&) = delete;
     ZoneOverride& operator=(const ZoneOverride&) = delete;
 
   private:
-    std::string previous_;
+    static void set(const char* zone)
+    {
+        zone ? ::setenv("TZ", zone, 1) : ::unsetenv("TZ");
+        ::tzset();
+    }
+    std::optional<std::string> previous_ =
+        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
 };
 
 } // namespace optara::testing
