@@ -9,7 +9,7 @@ namespace optara::testing {
 
 namespace {
 
-// Bytes per element by type code, 0 for a code we do not know.
+// Bytes per element by type code, our own table rather than the reader's; 0 for an unknown code.
 constexpr std::uint64_t sizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 const auto sizeOf = [](std::uint16_t type) {
     return type < std::size(sizes) ? sizes[type] : type == Utf8 ? 1 : 0;
@@ -49,8 +49,8 @@ Bytes TiffBuilder::block(const Ifd& ifd0, const std::optional<Ifd>& exif) const
         first.push_back({0x8769, Long, 1, {}, exifOffset(ifd0.size() + 1)});
     const std::vector<Ifd> ifds = exif ? std::vector<Ifd>{first, *exif} : std::vector<Ifd>{first};
     const std::uint64_t dataAt = 8 + 6 * ifds.size() + 12 * (first.size() + (exif ? exif->size() : 0));
-    Bytes out = concat({bytes(order == ByteOrder::Big ? "MM" : "II"), word(42, 2, order), word(8, 4, order)}),
-          data;
+    Bytes out = concat({bytes(order == ByteOrder::Big ? "MM" : "II"), word(42, 2, order), word(8, 4, order)});
+    Bytes data;
     for (const Ifd& ifd : ifds) {
         out = concat({out, word(ifd.size(), 2, order)});
         for (const IfdEntry& e : ifd) {
