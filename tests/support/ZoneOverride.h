@@ -7,30 +7,22 @@
 
 namespace optara::testing {
 
-// Sets the process's time zone (TZ) for the life of the object, then puts
-// back what was there.
+// Sets the process's time zone (TZ) for the life of the object.
 class ZoneOverride {
   public:
-    explicit ZoneOverride(const std::string& zone)
-    {
-        if (const char* previous = std::getenv("TZ"))
-            previous_ = previous;
-        ::setenv("TZ", zone.c_str(), 1);
-        ::tzset();
-    }
-    ~ZoneOverride()
-    {
-        if (previous_)
-            ::setenv("TZ", previous_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
+    explicit ZoneOverride(const std::string& zone) { set(zone.c_str()); }
+    ~ZoneOverride() { set(previous_ ? previous_->c_str() : nullptr); }
     ZoneOverride(const ZoneOverride&) = delete;
     ZoneOverride& operator=(const ZoneOverride&) = delete;
 
   private:
-    std::optional<std::string> previous_;
+    static void set(const char* zone)
+    {
+        zone ? ::setenv("TZ", zone, 1) : ::unsetenv("TZ");
+        ::tzset();
+    }
+    std::optional<std::string> previous_ =
+        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
 };
 
 } // namespace optara::testing
