@@ -208,6 +208,7 @@ class WindowTest : public QObject {
     void textsFollowTheLocale()
     {
         const QStringList english = capture(QLocale(QLocale::English, QLocale::UnitedStates));
+        QVERIFY2(!english.isEmpty(), "the dashboard never showed");
         for (const auto& [locale, german] : {std::pair{QLocale(QLocale::German, QLocale::Germany), true},
                                              {QLocale(QLocale::German, QLocale::Austria), true},
                                              {QLocale(QLocale::French, QLocale::France), false}}) {
