@@ -5,9 +5,6 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <utility>
-
 namespace fs = std::filesystem;
 
 namespace optara {
@@ -16,8 +13,6 @@ namespace {
 
 // The reader looks only at the segments before the image data.
 constexpr off_t headBytes = 128 * 1024;
-// Files claimed at once: one probe of the cache each.
-constexpr std::size_t batch = 32;
 
 // Non-blocking and no controlling terminal, as the reader opens files.
 int openToRead(const fs::path& file)
@@ -56,22 +51,12 @@ void hint(const fs::path& file)
 
 } // namespace
 
-ReadAhead::ReadAhead(std::shared_ptr<const std::vector<fs::path>> files) : files_(std::move(files))
+void readAhead(std::span<const fs::path> files)
 {
-}
-
-void ReadAhead::work()
-{
-    const std::vector<fs::path>& files = *files_;
-    for (std::size_t begin = next_.fetch_add(batch); begin < files.size(); begin = next_.fetch_add(batch)) {
-        const std::size_t end = std::min(files.size(), begin + batch);
-        // The batch's last file is the one its reads reach last: when it is in
-        // memory, hints would only cost the reads time.
-        if (inMemory(files[end - 1]))
-            continue;
-        for (std::size_t i = begin; i < end; ++i)
-            hint(files[i]);
-    }
+    if (files.empty() || inMemory(files.back()))
+        return;
+    for (const fs::path& file : files)
+        hint(file);
 }
 
 } // namespace optara
