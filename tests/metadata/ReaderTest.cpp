@@ -39,6 +39,11 @@ void operator delete(void* block) noexcept
     std::free(block);
 }
 
+void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
+
 namespace optara::testing {
 namespace {
 
