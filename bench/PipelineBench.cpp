@@ -1,11 +1,14 @@
 // pipeline DIR [--cold]: one real AppViewModel run over DIR, headless,
 // against the floor of the same walk plus open/read/close of every file on the
 // global pool. With --cold, first the same with the page cache dropped before
-// each phase, the floor then reading on 64 threads: what the disk allows. The
-// last line holds the figures as key=value pairs.
+// each phase, the floor then reading on 64 threads: what the disk allows. A
+// stall is the longest wait between the GUI thread's 1 ms ticks; as root it is
+// also given less the times its CPU was frozen (FreezeProbe), which no program
+// can help. The last line holds the figures as key=value pairs.
 
 #include "AppViewModel.h"
 #include "FileGatherer.h"
+#include "FreezeProbe.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -17,6 +20,7 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -102,6 +106,9 @@ struct RunFigures {
     double totalMs = 0;
     double maxStallMs = 0;
     double maxStallAtMs = 0; // when it ended, from the start of the run
+    double ownStallMs = 0;   // the longest stall less its CPU's freezes within it
+    double longestFreezeMs = 0;
+    bool freezesMeasured = false;
     double publishMs = 0;
     long residentGrowth = 0;
     int photos = 0;
@@ -125,6 +132,15 @@ RunFigures pipeline(const fs::path& root)
     Clock::time_point start;
     bool publishing = false;
     Clock::time_point publishStart;
+    // The GUI thread sleeps between ticks on the CPU it last ran on, where its
+    // timer fires, so a freeze of that CPU holds the next tick back.
+    struct Wait {
+        Clock::time_point begin;
+        Clock::time_point end;
+        int cpu;
+    };
+    std::vector<Wait> waits;
+    int tickCpu = ::sched_getcpu();
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const auto now = Clock::now();
         // The final stretch is measured on its own, as publish.
@@ -132,7 +148,10 @@ RunFigures pipeline(const fs::path& root)
             figures.maxStallMs = msSince(lastTick, now);
             figures.maxStallAtMs = msSince(start, now);
         }
+        if (!publishing)
+            waits.push_back({lastTick, now, tickCpu});
         lastTick = now;
+        tickCpu = ::sched_getcpu();
     });
     QObject::connect(&model, &AppViewModel::processedImagesChanged, [&] {
         publishing = true;
@@ -148,6 +167,7 @@ RunFigures pipeline(const fs::path& root)
 
     const QUrl url =
         QUrl::fromEncoded("file://" + QByteArray::fromStdString(root.native()).toPercentEncoding("/"));
+    FreezeProbe probe;
     start = Clock::now();
     lastTick = start;
     ticker.start();
@@ -155,6 +175,13 @@ RunFigures pipeline(const fs::path& root)
     loop.exec();
     figures.totalMs = msSince(start);
     ticker.stop();
+    probe.stop();
+    for (const Wait& wait : waits)
+        figures.ownStallMs =
+            std::max(figures.ownStallMs, msSince(wait.begin, wait.end) -
+                                             probe.frozenWithin(wait.cpu, wait.begin, wait.end).count());
+    figures.longestFreezeMs = probe.longestFreeze().count();
+    figures.freezesMeasured = probe.measuring();
 
     QThreadPool::globalInstance()->waitForDone();
     figures.photos = model.processedImageCount();
@@ -198,9 +225,11 @@ int runPipelineBench(int argc, char** argv)
         coldRun = pipeline(root);
         std::printf(
             "cold pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in "
-            "%.1f ms (walk %.1f ms) on 64 threads; stall %.1f ms, publish %.1f ms, %.0f bytes/photo\n",
+            "%.1f ms (walk %.1f ms) on 64 threads; stall %.1f ms (%.1f ms less CPU freezes; longest %.1f "
+            "ms), publish %.1f ms, %.0f bytes/photo\n",
             coldRun.photos, coldRun.totalMs, coldRun.maxStallAtMs, coldFiles, coldFloor, walkMs,
-            coldRun.maxStallMs, coldRun.publishMs, bytesPerPhoto(coldRun));
+            coldRun.maxStallMs, coldRun.ownStallMs, coldRun.longestFreezeMs, coldRun.publishMs,
+            bytesPerPhoto(coldRun));
     }
 
     const double warmUpMs = floorMs(warmPool, root, files, walkMs); // brings the tree into the page cache
@@ -209,9 +238,12 @@ int runPipelineBench(int argc, char** argv)
     const double floor = floorMs(warmPool, root, files, walkMs);
     std::printf(
         "pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in %.1f ms "
-        "(walk %.1f ms); threads=%d; stall %.1f ms, publish %.1f ms, %.0f bytes/photo\n",
+        "(walk %.1f ms); threads=%d; stall %.1f ms (%.1f ms less CPU freezes; longest %.1f ms), publish "
+        "%.1f ms, %.0f bytes/photo\n",
         run.photos, run.totalMs, run.maxStallAtMs, files, floor, walkMs, warmPool->maxThreadCount(),
-        run.maxStallMs, run.publishMs, bytesPerPhoto(run));
+        run.maxStallMs, run.ownStallMs, run.longestFreezeMs, run.publishMs, bytesPerPhoto(run));
+    if (!run.freezesMeasured)
+        std::printf("CPU freezes: not measured (real-time priority needs root)\n");
 
     // Stalls, publish and memory: the worst of the runs measured.
     std::printf("photos=%d photos_per_s=%.0f floor_ratio=%.2f max_stall_ms=%.1f publish_ms=%.1f "
@@ -219,6 +251,9 @@ int runPipelineBench(int argc, char** argv)
                 run.photos, perSecond(run.photos, run.totalMs), floor > 0 ? run.totalMs / floor : 0.0,
                 std::max(run.maxStallMs, coldRun.maxStallMs), std::max(run.publishMs, coldRun.publishMs),
                 std::max(bytesPerPhoto(run), bytesPerPhoto(coldRun)));
+    if (run.freezesMeasured)
+        std::printf(" own_stall_ms=%.1f cpu_freeze_ms=%.1f", std::max(run.ownStallMs, coldRun.ownStallMs),
+                    std::max(run.longestFreezeMs, coldRun.longestFreezeMs));
     if (coldMeasured)
         std::printf(" cold_photos_per_s=%.0f cold_floor_photos_per_s=%.0f",
                     perSecond(coldRun.photos, coldRun.totalMs),

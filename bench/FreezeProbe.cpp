@@ -1,0 +1,107 @@
+#include "FreezeProbe.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
+#include <latch>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::vector<int> allowedCpus()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::vector<int> cpus;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &set))
+                cpus.push_back(cpu);
+        }
+    }
+    return cpus;
+}
+
+} // namespace
+
+FreezeProbe::FreezeProbe()
+{
+    for (const int cpu : allowedCpus())
+        m_watches.push_back({cpu, {}});
+    std::latch started(static_cast<std::ptrdiff_t>(m_watches.size()));
+    for (Watch& each : m_watches) {
+        m_threads.emplace_back([this, &started, &each] {
+            cpu_set_t only;
+            CPU_ZERO(&only);
+            CPU_SET(each.cpu, &only);
+            const sched_param priority{.sched_priority = 10};
+            if (::pthread_setaffinity_np(::pthread_self(), sizeof only, &only) != 0 ||
+                ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &priority) != 0)
+                ++m_refused;
+            started.count_down();
+            watch(each);
+        });
+    }
+    started.wait();
+    m_measuring = !m_watches.empty() && m_refused == 0;
+}
+
+FreezeProbe::~FreezeProbe()
+{
+    stop();
+}
+
+void FreezeProbe::watch(Watch& watch)
+{
+    auto last = Clock::now();
+    while (!m_stopping) {
+        std::this_thread::sleep_for(1ms);
+        const auto now = Clock::now();
+        const auto due = last + 1ms;
+        if (now - due > 1ms)
+            watch.overslept.push_back({due, now});
+        last = now;
+    }
+}
+
+void FreezeProbe::stop()
+{
+    m_stopping = true;
+    for (std::thread& thread : m_threads) {
+        if (thread.joinable())
+            thread.join();
+    }
+}
+
+FreezeProbe::Milliseconds FreezeProbe::frozenWithin(int cpu, Clock::time_point begin,
+                                                    Clock::time_point end) const
+{
+    Milliseconds frozen{0};
+    if (!m_measuring)
+        return frozen;
+    for (const Watch& watch : m_watches) {
+        if (watch.cpu != cpu)
+            continue;
+        for (const Interval& freeze : watch.overslept) {
+            const auto from = std::max(begin, freeze.begin);
+            const auto to = std::min(end, freeze.end);
+            if (from < to)
+                frozen += to - from;
+        }
+    }
+    return frozen;
+}
+
+FreezeProbe::Milliseconds FreezeProbe::longestFreeze() const
+{
+    Milliseconds longest{0};
+    if (!m_measuring)
+        return longest;
+    for (const Watch& watch : m_watches) {
+        for (const Interval& freeze : watch.overslept)
+            longest = std::max<Milliseconds>(longest, freeze.end - freeze.begin);
+    }
+    return longest;
+}
