@@ -6,8 +6,14 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -76,6 +82,23 @@ struct SignalLog {
 
 const QStringList endOfRun{"processedImagesChanged", "topCamerasChanged", "topLensesChanged",
                            "topFocalLengthsChanged", "topAperturesChanged"};
+// Each thread's nice value, by thread id.
+std::map<std::string, int> niceByThread()
+{
+    std::map<std::string, int> nice;
+    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+        std::ifstream stat(task.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        std::istringstream fields(line.substr(line.rfind(')') + 2)); // from the state on
+        std::string field;
+        for (int i = 0; i < 16; ++i) // state ... priority
+            fields >> field;
+        fields >> nice[task.path().filename()];
+    }
+    return nice;
+}
+
 const QStringList flag{"isProcessingChanged"}, oneRun = flag + endOfRun + flag;
 
 } // namespace
@@ -141,6 +164,7 @@ class AppViewModelTest : public QObject {
     void cleanupTestCase() { fs::remove_all(root_); }
     void destroyedWhileRunning();
     void publishesOnceAtTheEndOfEachRunAndClears();
+    void runsBelowTheGuiThread();
 
   private:
     const fs::path root_ = fs::temp_directory_path() / ("optara-viewmodel-" + std::to_string(::getpid()));
@@ -252,6 +276,21 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
     QCOMPARE(lists(model).first, lists(model).second);
     model.clearData();
     QCOMPARE(log.seen.back(), std::pair(false, 0));
+}
+
+// A run's threads give way to the GUI thread, not the other way round.
+void AppViewModelTest::runsBelowTheGuiThread()
+{
+    const std::string gui = std::to_string(::gettid());
+    const int guiNice = niceByThread().at(gui);
+    AppViewModel model;
+    model.processURLs({fileUrl(big_)});
+    QVERIFY(waitUntilIdle(model));
+    auto nice = niceByThread();
+    QCOMPARE(nice.at(gui), guiNice);
+    nice.erase(gui);
+    QVERIFY(
+        std::any_of(nice.begin(), nice.end(), [&](const auto& thread) { return thread.second > guiNice; }));
 }
 
 QTEST_GUILESS_MAIN(AppViewModelTest)
