@@ -69,7 +69,6 @@ void ProcessingRun::start()
     }).then(this, [this](std::shared_ptr<const Candidates> files) { read(std::move(files)); });
 }
 
-// The last job to let go of the paths frees them, on its worker thread.
 void ProcessingRun::read(std::shared_ptr<const Candidates> files)
 {
     const std::size_t count = files->size();
@@ -84,19 +83,39 @@ void ProcessingRun::read(std::shared_ptr<const Candidates> files)
     // chunk keep the GUI thread's share to one event per chunk.
     const auto threads =
         static_cast<std::size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
-    const std::size_t chunk = std::clamp<std::size_t>(count / (threads * 8), 1, 256);
+    chunk_ = std::clamp<std::size_t>(count / (threads * 8), 1, 256);
     // Counted up front: a chunk done before then() is collected at once.
-    chunksOutstanding_ = (count + chunk - 1) / chunk;
-    for (std::size_t begin = 0; begin < count; begin += chunk) {
-        QtConcurrent::run(readChunk, files, begin, std::min(count, begin + chunk))
-            .then(this, [this](QFuture<std::vector<ImageMetadata>> read) { collect(read.takeResult()); });
-    }
+    chunksOutstanding_ = (count + chunk_ - 1) / chunk_;
+    files_ = std::move(files);
+    // A window of chunks in the pool, topped up as each one comes back:
+    // queuing thousands at once would hold the GUI thread for tens of ms.
+    constexpr int chunksInFlight = 64;
+    for (int i = 0; i < chunksInFlight && files_; ++i)
+        readNextChunk();
+}
+
+void ProcessingRun::readNextChunk()
+{
+    std::shared_ptr<const Candidates> files = files_;
+    const std::size_t begin = nextBegin_;
+    const std::size_t end = std::min(files->size(), begin + chunk_);
+    nextBegin_ = end;
+    if (end == files->size())
+        files_.reset(); // the last job to let go of the paths frees them, on its worker thread
+    QtConcurrent::run(readChunk, std::move(files), begin, end)
+        .then(this, [this](QFuture<std::vector<ImageMetadata>> read) { collect(read.takeResult()); });
 }
 
 // One chunk has been read. Nothing is published until the last one.
 void ProcessingRun::collect(std::vector<ImageMetadata> records)
 {
     std::move(records.begin(), records.end(), std::back_inserter(batch_));
+    if (files_ && !owner_) { // its window is gone: read no further
+        chunksOutstanding_ -= (files_->size() - nextBegin_ + chunk_ - 1) / chunk_;
+        files_.reset();
+    }
+    if (files_)
+        readNextChunk();
     if (--chunksOutstanding_ == 0)
         finish();
 }

@@ -27,11 +27,15 @@ class ProcessingRun : public QObject {
     using Candidates = std::vector<std::filesystem::path>;
 
     void read(std::shared_ptr<const Candidates> files);
+    void readNextChunk();
     void collect(std::vector<ImageMetadata> records);
     void finish();
 
     QPointer<AppViewModel> owner_;
     std::vector<std::filesystem::path> locations_;
+    std::shared_ptr<const Candidates> files_; // until its last chunk is queued
+    std::size_t chunk_ = 1;
+    std::size_t nextBegin_ = 0;
     std::vector<ImageMetadata> batch_;
     std::size_t chunksOutstanding_ = 0;
 };

@@ -164,7 +164,7 @@ class AppViewModelTest : public QObject {
     void cleanupTestCase() { fs::remove_all(root_); }
     void destroyedWhileRunning();
     void publishesOnceAtTheEndOfEachRunAndClears();
-    void runsBelowTheGuiThread();
+    void largeRunReadsEachMentionOnceBelowTheGuiThread();
 
   private:
     const fs::path root_ = fs::temp_directory_path() / ("optara-viewmodel-" + std::to_string(::getpid()));
@@ -278,14 +278,23 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
     QCOMPARE(log.seen.back(), std::pair(false, 0));
 }
 
-// A run's threads give way to the GUI thread, not the other way round.
-void AppViewModelTest::runsBelowTheGuiThread()
+// More chunks than the pool is given at once, each photo read once per
+// mention; the run's threads give way to the GUI thread, not the reverse.
+void AppViewModelTest::largeRunReadsEachMentionOnceBelowTheGuiThread()
 {
     const std::string gui = std::to_string(::gettid());
     const int guiNice = niceByThread().at(gui);
     AppViewModel model;
-    model.processURLs({fileUrl(big_)});
+    const int mentions = 30;
+    model.processURLs(QList<QUrl>(mentions, fileUrl(big_)));
     QVERIFY(waitUntilIdle(model));
+    std::map<std::string, int> reads;
+    for (const auto& photo : model.processedImages())
+        ++reads[std::string(photo.url())];
+    QCOMPARE(int(reads.size()), bigCount_);
+    QVERIFY(
+        std::all_of(reads.begin(), reads.end(), [&](const auto& read) { return read.second == mentions; }));
+
     auto nice = niceByThread();
     QCOMPARE(nice.at(gui), guiNice);
     nice.erase(gui);
