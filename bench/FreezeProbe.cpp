@@ -75,20 +75,27 @@ void FreezeProbe::stop()
     }
 }
 
-FreezeProbe::Milliseconds FreezeProbe::frozenWithin(int cpu, Clock::time_point begin,
+FreezeProbe::Milliseconds FreezeProbe::frozenWithin(std::initializer_list<int> cpus, Clock::time_point begin,
                                                     Clock::time_point end) const
 {
-    Milliseconds frozen{0};
-    if (!m_measuring)
-        return frozen;
+    std::vector<Interval> within;
     for (const Watch& watch : m_watches) {
-        if (watch.cpu != cpu)
+        if (!m_measuring || std::find(cpus.begin(), cpus.end(), watch.cpu) == cpus.end())
             continue;
         for (const Interval& freeze : watch.overslept) {
-            const auto from = std::max(begin, freeze.begin);
-            const auto to = std::min(end, freeze.end);
-            if (from < to)
-                frozen += to - from;
+            if (freeze.begin < end && begin < freeze.end)
+                within.push_back({std::max(begin, freeze.begin), std::min(end, freeze.end)});
+        }
+    }
+    // Freezes of several CPUs at once count once.
+    std::sort(within.begin(), within.end(),
+              [](const Interval& a, const Interval& b) { return a.begin < b.begin; });
+    Milliseconds frozen{0};
+    Clock::time_point covered = begin;
+    for (const Interval& freeze : within) {
+        if (freeze.end > covered) {
+            frozen += freeze.end - std::max(covered, freeze.begin);
+            covered = freeze.end;
         }
     }
     return frozen;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <initializer_list>
 #include <thread>
 #include <vector>
 
@@ -19,8 +20,9 @@ class FreezeProbe {
 
     bool measuring() const { return m_measuring; }
     void stop();
-    // After stop(): how long of [begin, end] the CPU was frozen.
-    Milliseconds frozenWithin(int cpu, Clock::time_point begin, Clock::time_point end) const;
+    // After stop(): how long of [begin, end] any of the CPUs was frozen.
+    Milliseconds frozenWithin(std::initializer_list<int> cpus, Clock::time_point begin,
+                              Clock::time_point end) const;
     Milliseconds longestFreeze() const;
 
   private:

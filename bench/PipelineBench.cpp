@@ -132,12 +132,14 @@ RunFigures pipeline(const fs::path& root)
     Clock::time_point start;
     bool publishing = false;
     Clock::time_point publishStart;
-    // The GUI thread sleeps between ticks on the CPU it last ran on, where its
-    // timer fires, so a freeze of that CPU holds the next tick back.
+    // Between ticks the GUI thread sleeps on the CPU it last ran on, where its
+    // timer fires, and wakes on that CPU or another: a freeze of either holds
+    // the next tick back.
     struct Wait {
         Clock::time_point begin;
         Clock::time_point end;
-        int cpu;
+        int sleptOn;
+        int wokeOn;
     };
     std::vector<Wait> waits;
     int tickCpu = ::sched_getcpu();
@@ -148,10 +150,11 @@ RunFigures pipeline(const fs::path& root)
             figures.maxStallMs = msSince(lastTick, now);
             figures.maxStallAtMs = msSince(start, now);
         }
+        const int cpu = ::sched_getcpu();
         if (!publishing)
-            waits.push_back({lastTick, now, tickCpu});
+            waits.push_back({lastTick, now, tickCpu, cpu});
         lastTick = now;
-        tickCpu = ::sched_getcpu();
+        tickCpu = cpu;
     });
     QObject::connect(&model, &AppViewModel::processedImagesChanged, [&] {
         publishing = true;
@@ -178,8 +181,9 @@ RunFigures pipeline(const fs::path& root)
     probe.stop();
     for (const Wait& wait : waits)
         figures.ownStallMs =
-            std::max(figures.ownStallMs, msSince(wait.begin, wait.end) -
-                                             probe.frozenWithin(wait.cpu, wait.begin, wait.end).count());
+            std::max(figures.ownStallMs,
+                     msSince(wait.begin, wait.end) -
+                         probe.frozenWithin({wait.sleptOn, wait.wokeOn}, wait.begin, wait.end).count());
     figures.longestFreezeMs = probe.longestFreeze().count();
     figures.freezesMeasured = probe.measuring();
 
