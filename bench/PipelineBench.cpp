@@ -42,19 +42,14 @@ double msSince(Clock::time_point start, Clock::time_point end = Clock::now())
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-// Resident memory once the allocator has given back what is free, so that
-// freed paths of a walk, kept by glibc for later use, do not count as held.
-long residentBytes()
+// Heap bytes in use, in every arena and in blocks mapped on their own. Not
+// resident memory: what glibc keeps of a walk's freed paths for later use, it
+// cannot always give back, and a later run reuses it, so resident growth
+// could even come out negative.
+long heapBytesInUse()
 {
-    ::malloc_trim(0);
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * ::sysconf(_SC_PAGESIZE);
+    const struct mallinfo2 heap = ::mallinfo2();
+    return static_cast<long>(heap.uordblks + heap.hblkhd);
 }
 
 // Root only: the next phase then reads from the disk, not from memory.
@@ -106,24 +101,24 @@ struct RunFigures {
     double totalMs = 0;
     double maxStallMs = 0;
     double maxStallAtMs = 0; // when it ended, from the start of the run
-    double ownStallMs = 0;   // the longest stall less its CPU's freezes within it
+    double ownStallMs = 0;   // the longest stall less its CPUs' freezes within it
     double longestFreezeMs = 0;
     bool freezesMeasured = false;
     double publishMs = 0;
-    long residentGrowth = 0;
+    long heapGrowth = 0;
     int photos = 0;
 };
 
 double bytesPerPhoto(const RunFigures& run)
 {
-    return run.photos > 0 ? static_cast<double>(run.residentGrowth) / run.photos : 0.0;
+    return run.photos > 0 ? static_cast<double>(run.heapGrowth) / run.photos : 0.0;
 }
 
 RunFigures pipeline(const fs::path& root)
 {
     RunFigures figures;
     AppViewModel model;
-    const long residentBefore = residentBytes();
+    const long heapBefore = heapBytesInUse();
 
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
@@ -189,7 +184,7 @@ RunFigures pipeline(const fs::path& root)
 
     QThreadPool::globalInstance()->waitForDone();
     figures.photos = model.processedImageCount();
-    figures.residentGrowth = residentBytes() - residentBefore;
+    figures.heapGrowth = heapBytesInUse() - heapBefore;
     return figures;
 }
 
