@@ -29,23 +29,23 @@ std::vector<int> allowedCpus()
 FreezeProbe::FreezeProbe()
 {
     for (const int cpu : allowedCpus())
-        m_watches.push_back({cpu, {}});
-    std::latch started(static_cast<std::ptrdiff_t>(m_watches.size()));
-    for (Watch& each : m_watches) {
-        m_threads.emplace_back([this, &started, &each] {
+        watches_.push_back({cpu, {}});
+    std::latch started(static_cast<std::ptrdiff_t>(watches_.size()));
+    for (Watch& each : watches_) {
+        threads_.emplace_back([this, &started, &each] {
             cpu_set_t only;
             CPU_ZERO(&only);
             CPU_SET(each.cpu, &only);
             const sched_param priority{.sched_priority = 10};
             if (::pthread_setaffinity_np(::pthread_self(), sizeof only, &only) != 0 ||
                 ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &priority) != 0)
-                ++m_refused;
+                ++refused_;
             started.count_down();
             watch(each);
         });
     }
     started.wait();
-    m_measuring = !m_watches.empty() && m_refused == 0;
+    measuring_ = !watches_.empty() && refused_ == 0;
 }
 
 FreezeProbe::~FreezeProbe()
@@ -56,7 +56,7 @@ FreezeProbe::~FreezeProbe()
 void FreezeProbe::watch(Watch& watch)
 {
     auto last = Clock::now();
-    while (!m_stopping) {
+    while (!stopping_) {
         std::this_thread::sleep_for(1ms);
         const auto now = Clock::now();
         const auto due = last + 1ms;
@@ -68,8 +68,8 @@ void FreezeProbe::watch(Watch& watch)
 
 void FreezeProbe::stop()
 {
-    m_stopping = true;
-    for (std::thread& thread : m_threads) {
+    stopping_ = true;
+    for (std::thread& thread : threads_) {
         if (thread.joinable())
             thread.join();
     }
@@ -79,8 +79,8 @@ FreezeProbe::Milliseconds FreezeProbe::frozenWithin(std::initializer_list<int> c
                                                     Clock::time_point end) const
 {
     std::vector<Interval> within;
-    for (const Watch& watch : m_watches) {
-        if (!m_measuring || std::find(cpus.begin(), cpus.end(), watch.cpu) == cpus.end())
+    for (const Watch& watch : watches_) {
+        if (!measuring_ || std::find(cpus.begin(), cpus.end(), watch.cpu) == cpus.end())
             continue;
         for (const Interval& freeze : watch.overslept) {
             if (freeze.begin < end && begin < freeze.end)
@@ -104,9 +104,9 @@ FreezeProbe::Milliseconds FreezeProbe::frozenWithin(std::initializer_list<int> c
 FreezeProbe::Milliseconds FreezeProbe::longestFreeze() const
 {
     Milliseconds longest{0};
-    if (!m_measuring)
+    if (!measuring_)
         return longest;
-    for (const Watch& watch : m_watches) {
+    for (const Watch& watch : watches_) {
         for (const Interval& freeze : watch.overslept)
             longest = std::max<Milliseconds>(longest, freeze.end - freeze.begin);
     }

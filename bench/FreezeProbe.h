@@ -18,7 +18,7 @@ class FreezeProbe {
     FreezeProbe(); // starts; needs the right to real-time priority (root)
     ~FreezeProbe();
 
-    bool measuring() const { return m_measuring; }
+    bool measuring() const { return measuring_; }
     void stop();
     // After stop(): how long of [begin, end] any of the CPUs was frozen.
     Milliseconds frozenWithin(std::initializer_list<int> cpus, Clock::time_point begin,
@@ -36,9 +36,9 @@ class FreezeProbe {
     };
     void watch(Watch& watch);
 
-    std::atomic<bool> m_stopping = false;
-    std::atomic<int> m_refused = 0;
-    bool m_measuring = false;
-    std::vector<Watch> m_watches;
-    std::vector<std::thread> m_threads;
+    std::atomic<bool> stopping_ = false;
+    std::atomic<int> refused_ = 0;
+    bool measuring_ = false;
+    std::vector<Watch> watches_;
+    std::vector<std::thread> threads_;
 };

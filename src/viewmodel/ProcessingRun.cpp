@@ -37,8 +37,8 @@ std::vector<ImageMetadata> readChunk(const std::shared_ptr<const std::vector<fs:
                                      std::size_t begin, std::size_t end)
 {
     // The chunk's files come from the disk together rather than one by one.
-    // Done on this thread: extra threads for it, even at idle priority, kept
-    // both cores busy and the GUI thread waiting for one for up to 150 ms.
+    // Done on this thread: threads of their own for it were busy on the CPU,
+    // not waiting for the disk, and only competed with the readers.
     yieldToGuiThread();
     readAhead(std::span(*files).subspan(begin, end - begin));
     std::vector<ImageMetadata> records;

@@ -80,8 +80,6 @@ struct SignalLog {
     }
 };
 
-const QStringList endOfRun{"processedImagesChanged", "topCamerasChanged", "topLensesChanged",
-                           "topFocalLengthsChanged", "topAperturesChanged"};
 // Each thread's nice value, by thread id.
 std::map<std::string, int> niceByThread()
 {
@@ -99,6 +97,8 @@ std::map<std::string, int> niceByThread()
     return nice;
 }
 
+const QStringList endOfRun{"processedImagesChanged", "topCamerasChanged", "topLensesChanged",
+                           "topFocalLengthsChanged", "topAperturesChanged"};
 const QStringList flag{"isProcessingChanged"}, oneRun = flag + endOfRun + flag;
 
 } // namespace
