@@ -78,9 +78,12 @@ void FreezeProbe::stop()
 FreezeProbe::Milliseconds FreezeProbe::frozenWithin(std::initializer_list<int> cpus, Clock::time_point begin,
                                                     Clock::time_point end) const
 {
+    Milliseconds frozen{0};
+    if (!measuring_)
+        return frozen;
     std::vector<Interval> within;
     for (const Watch& watch : watches_) {
-        if (!measuring_ || std::find(cpus.begin(), cpus.end(), watch.cpu) == cpus.end())
+        if (std::find(cpus.begin(), cpus.end(), watch.cpu) == cpus.end())
             continue;
         for (const Interval& freeze : watch.overslept) {
             if (freeze.begin < end && begin < freeze.end)
@@ -90,7 +93,6 @@ FreezeProbe::Milliseconds FreezeProbe::frozenWithin(std::initializer_list<int> c
     // Freezes of several CPUs at once count once.
     std::sort(within.begin(), within.end(),
               [](const Interval& a, const Interval& b) { return a.begin < b.begin; });
-    Milliseconds frozen{0};
     Clock::time_point covered = begin;
     for (const Interval& freeze : within) {
         if (freeze.end > covered) {
