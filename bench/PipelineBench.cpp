@@ -21,6 +21,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -106,8 +107,24 @@ struct RunFigures {
     bool freezesMeasured = false;
     double publishMs = 0;
     long heapGrowth = 0;
+    double cpuMs = 0; // user and system time of the whole process
     int photos = 0;
 };
+
+double cpuMsUsed()
+{
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+double cpuUsPerPhoto(const RunFigures& run)
+{
+    return run.photos > 0 ? run.cpuMs * 1000.0 / run.photos : 0.0;
+}
 
 double bytesPerPhoto(const RunFigures& run)
 {
@@ -166,6 +183,7 @@ RunFigures pipeline(const fs::path& root)
     const QUrl url =
         QUrl::fromEncoded("file://" + QByteArray::fromStdString(root.native()).toPercentEncoding("/"));
     FreezeProbe probe;
+    const double cpuBefore = cpuMsUsed();
     start = Clock::now();
     lastTick = start;
     ticker.start();
@@ -183,6 +201,7 @@ RunFigures pipeline(const fs::path& root)
     figures.freezesMeasured = probe.measuring();
 
     QThreadPool::globalInstance()->waitForDone();
+    figures.cpuMs = cpuMsUsed() - cpuBefore;
     figures.photos = model.processedImageCount();
     figures.heapGrowth = heapBytesInUse() - heapBefore;
     return figures;
@@ -245,10 +264,11 @@ int runPipelineBench(int argc, char** argv)
         std::printf("CPU freezes: not measured (real-time priority needs root)\n");
 
     // Stalls, publish and memory: the worst of the runs measured.
-    std::printf("photos=%d photos_per_s=%.0f floor_ratio=%.2f max_stall_ms=%.1f publish_ms=%.1f "
-                "bytes_per_photo=%.0f",
+    std::printf("photos=%d photos_per_s=%.0f floor_ratio=%.2f cpu_us_per_photo=%.1f max_stall_ms=%.1f "
+                "publish_ms=%.1f bytes_per_photo=%.0f",
                 run.photos, perSecond(run.photos, run.totalMs), floor > 0 ? run.totalMs / floor : 0.0,
-                std::max(run.maxStallMs, coldRun.maxStallMs), std::max(run.publishMs, coldRun.publishMs),
+                cpuUsPerPhoto(run), std::max(run.maxStallMs, coldRun.maxStallMs),
+                std::max(run.publishMs, coldRun.publishMs),
                 std::max(bytesPerPhoto(run), bytesPerPhoto(coldRun)));
     if (run.freezesMeasured)
         std::printf(" own_stall_ms=%.1f cpu_freeze_ms=%.1f", std::max(run.ownStallMs, coldRun.ownStallMs),
