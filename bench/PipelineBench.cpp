@@ -9,6 +9,7 @@
 #include "AppViewModel.h"
 #include "FileGatherer.h"
 #include "FreezeProbe.h"
+#include "ProcessingRun.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -200,7 +201,7 @@ RunFigures pipeline(const fs::path& root)
     figures.longestFreezeMs = probe.longestFreeze().count();
     figures.freezesMeasured = probe.measuring();
 
-    QThreadPool::globalInstance()->waitForDone();
+    optara::ProcessingRun::waitForReads(std::chrono::hours(1));
     figures.cpuMs = cpuMsUsed() - cpuBefore;
     figures.photos = model.processedImageCount();
     figures.heapGrowth = heapBytesInUse() - heapBefore;

@@ -39,7 +39,6 @@ WindowManager::~WindowManager()
 
 QQuickWindow* WindowManager::newWindow()
 {
-    // A run in flight keeps its model until it ends; the window owns it otherwise.
     auto* model = new AppViewModel;
     QObject* object =
         component_.createWithInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(model)},
@@ -52,6 +51,9 @@ QQuickWindow* WindowManager::newWindow()
         return nullptr;
     }
     QQmlEngine::setObjectOwnership(window, QQmlEngine::CppOwnership);
+    // The window owns its model: closing it ends the model's runs, which then
+    // read no further.
+    model->setParent(window);
     window->setProperty(viewModelKey, QVariant::fromValue(model));
     place(window);
     windows_.append(window);
@@ -106,17 +108,6 @@ void WindowManager::release(QQuickWindow* window)
     // Without this the remaining window takes no keys until clicked (and never, with no window manager).
     if (!windows_.isEmpty())
         windows_.last()->requestActivate();
-    AppViewModel* model = viewModel(window);
     window->deleteLater();
-    if (model != nullptr) {
-        if (model->isProcessing()) {
-            connect(model, &AppViewModel::isProcessingChanged, model, [model] {
-                if (!model->isProcessing())
-                    model->deleteLater();
-            });
-        } else {
-            model->deleteLater();
-        }
-    }
     emit windowsChanged();
 }

@@ -1,9 +1,13 @@
+#include "ProcessingRun.h"
 #include "Translation.h"
 #include "WindowManager.h"
 
 #include <QApplication>
 #include <QLocale>
 #include <QQmlEngine>
+
+#include <chrono>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -13,9 +17,18 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationDomain(QStringLiteral("optara.app"));
 
     const Translation translation(QLocale::system());
-    QQmlEngine engine;
-    WindowManager windows(engine);
-    if (windows.newWindow() == nullptr)
-        return 1;
-    return QApplication::exec();
+    int status = 0;
+    {
+        QQmlEngine engine;
+        WindowManager windows(engine);
+        if (windows.newWindow() == nullptr)
+            return 1;
+        status = QApplication::exec();
+    }
+    // Closing the windows has stopped their runs, each within a file. A read
+    // on a share that stopped answering may never return; nothing is being
+    // written, so the process can end without it.
+    if (!optara::ProcessingRun::waitForReads(std::chrono::seconds(2)))
+        std::_Exit(status);
+    return status;
 }

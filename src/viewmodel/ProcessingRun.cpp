@@ -2,50 +2,80 @@
 
 #include "AppViewModel.h"
 #include "MetadataReader.h"
-#include "ReadAhead.h"
+#include "ReadConcurrency.h"
+#include "ReadTimer.h"
 
 #include <QFuture>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <atomic>
 #include <iterator>
-#include <span>
 #include <utility>
 
 namespace fs = std::filesystem;
 
 namespace optara {
 
+// What a run's readers share: the files, the next one to read, and whether
+// to stop.
+struct ReadJob {
+    // Enough to keep a share's round trips overlapped; threads that wait cost
+    // no CPU.
+    static constexpr int mostReaders = 64;
+
+    std::vector<fs::path> files;
+    std::atomic<std::size_t> next = 0;
+    std::atomic<bool> stopped = false;
+    ReadConcurrency concurrency{QThread::idealThreadCount(), mostReaders};
+
+    bool exhausted() const { return next.load(std::memory_order_relaxed) >= files.size(); }
+};
+
 namespace {
 
-// A run's threads give way to the GUI thread; the pool serves only runs, so
-// they keep it. At equal priority, a reader that has waited while the GUI
-// thread ran for a while (a long frame, or a virtual CPU its host took away)
-// then holds the CPU until it has caught up, often over 16 ms; at nice 5 for
-// a third of that. Against other programs a run keeps a quarter of a core.
+// Runs' threads only: the walk and the readers, of every window.
+QThreadPool& runPool()
+{
+    struct RunPool : QThreadPool {
+        RunPool() { setMaxThreadCount(ReadJob::mostReaders + 1); }
+    };
+    static RunPool pool;
+    return pool;
+}
+
+// A run's threads give way to the GUI thread, so a reader that has waited
+// while the GUI thread ran does not then hold the CPU for a frame or more to
+// catch up. The pool serves only runs, so its threads keep the priority.
 void yieldToGuiThread()
 {
     constexpr int workerNice = 5;
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), workerNice);
 }
 
-std::vector<ImageMetadata> readChunk(const std::shared_ptr<const std::vector<fs::path>>& files,
-                                     std::size_t begin, std::size_t end)
+// One reader's slice of a run: files taken one at a time until none are
+// left, the run stops, the slice is full, or the run wants more readers.
+// Slices keep the GUI thread's share to one event per slice.
+std::vector<ImageMetadata> readSlice(const std::shared_ptr<ReadJob>& job)
 {
-    // The chunk's files come from the disk together rather than one by one.
-    // Done on this thread: threads of their own for it were busy on the CPU,
-    // not waiting for the disk, and only competed with the readers.
+    constexpr std::size_t sliceFiles = 256;
+    constexpr auto sliceTime = std::chrono::milliseconds(100);
     yieldToGuiThread();
-    readAhead(std::span(*files).subspan(begin, end - begin));
     std::vector<ImageMetadata> records;
-    records.reserve(end - begin);
-    for (std::size_t i = begin; i < end; ++i) {
-        if (auto record = MetadataReader::shared().readMetadata((*files)[i]))
+    records.reserve(sliceFiles);
+    ReadTimer timer(job->concurrency);
+    for (std::size_t n = 0; n < sliceFiles && !job->stopped.load(std::memory_order_relaxed); ++n) {
+        const std::size_t i = job->next.fetch_add(1, std::memory_order_relaxed);
+        if (i >= job->files.size())
+            break;
+        if (auto record = MetadataReader::shared().readMetadata(job->files[i]))
             records.push_back(std::move(*record));
+        if (timer.fileRead() || timer.elapsed() >= sliceTime)
+            break;
     }
     return records;
 }
@@ -53,8 +83,18 @@ std::vector<ImageMetadata> readChunk(const std::shared_ptr<const std::vector<fs:
 } // namespace
 
 ProcessingRun::ProcessingRun(AppViewModel* owner, std::vector<fs::path> locations)
-    : owner_(owner), locations_(std::move(locations))
+    : owner_(owner), locations_(std::move(locations)), job_(std::make_shared<ReadJob>())
 {
+    if (owner != nullptr)
+        connect(owner, &QObject::destroyed, this, [this] {
+            if (job_)
+                job_->stopped = true;
+        });
+}
+
+bool ProcessingRun::waitForReads(std::chrono::milliseconds timeout)
+{
+    return runPool().waitForDone(static_cast<int>(timeout.count()));
 }
 
 void ProcessingRun::start()
@@ -63,60 +103,43 @@ void ProcessingRun::start()
         deleteLater();
         return;
     }
-    QtConcurrent::run([locations = std::move(locations_)] {
+    QtConcurrent::run(&runPool(), [locations = std::move(locations_)] {
         yieldToGuiThread();
-        return std::make_shared<const Candidates>(AppViewModel::gatherFiles(locations));
-    }).then(this, [this](std::shared_ptr<const Candidates> files) { read(std::move(files)); });
+        return AppViewModel::gatherFiles(locations);
+    }).then(this, [this](QFuture<std::vector<fs::path>> walk) { read(walk.takeResult()); });
 }
 
-void ProcessingRun::read(std::shared_ptr<const Candidates> files)
+void ProcessingRun::read(std::vector<fs::path> files)
 {
-    const std::size_t count = files->size();
-    if (count == 0 || !owner_) {
+    if (files.empty() || !owner_) {
         finish();
         return;
     }
     // No reallocation of the batch while results arrive: moving tens of
     // thousands of records at once would stall the GUI thread.
-    batch_.reserve(count);
-    // Small chunks keep every core busy to the end; a few hundred files per
-    // chunk keep the GUI thread's share to one event per chunk.
-    const auto threads =
-        static_cast<std::size_t>(std::max(1, QThreadPool::globalInstance()->maxThreadCount()));
-    chunk_ = std::clamp<std::size_t>(count / (threads * 8), 1, 256);
-    // Counted up front: a chunk done before then() is collected at once.
-    chunksOutstanding_ = (count + chunk_ - 1) / chunk_;
-    files_ = std::move(files);
-    // A window of chunks in the pool, topped up as each one comes back:
-    // queuing thousands at once would hold the GUI thread for tens of ms.
-    constexpr int chunksInFlight = 64;
-    for (int i = 0; i < chunksInFlight && files_; ++i)
-        readNextChunk();
+    batch_.reserve(files.size());
+    job_->files = std::move(files); // before any reader starts, so never read concurrently
+    startReaders();
 }
 
-void ProcessingRun::readNextChunk()
+// A slice read before then() is collected inside it, and may finish the run:
+// then there is no job left to start readers for.
+void ProcessingRun::startReaders()
 {
-    std::shared_ptr<const Candidates> files = files_;
-    const std::size_t begin = nextBegin_;
-    const std::size_t end = std::min(files->size(), begin + chunk_);
-    nextBegin_ = end;
-    if (end == files->size())
-        files_.reset(); // the last job to let go of the paths frees them, on its worker thread
-    QtConcurrent::run(readChunk, std::move(files), begin, end)
-        .then(this, [this](QFuture<std::vector<ImageMetadata>> read) { collect(read.takeResult()); });
+    while (job_ && !job_->stopped && !job_->exhausted() && readersRunning_ < job_->concurrency.readers()) {
+        ++readersRunning_;
+        QtConcurrent::run(&runPool(), readSlice, job_)
+            .then(this, [this](QFuture<std::vector<ImageMetadata>> slice) { collect(slice.takeResult()); });
+    }
 }
 
-// One chunk has been read. Nothing is published until the last one.
+// One slice has been read. Nothing is published until the last one.
 void ProcessingRun::collect(std::vector<ImageMetadata> records)
 {
+    --readersRunning_;
     std::move(records.begin(), records.end(), std::back_inserter(batch_));
-    if (files_ && !owner_) { // its window is gone: read no further
-        chunksOutstanding_ -= (files_->size() - nextBegin_ + chunk_ - 1) / chunk_;
-        files_.reset();
-    }
-    if (files_)
-        readNextChunk();
-    if (--chunksOutstanding_ == 0)
+    startReaders();
+    if (readersRunning_ == 0 && job_)
         finish();
 }
 
@@ -124,6 +147,9 @@ void ProcessingRun::finish()
 {
     if (owner_)
         owner_->finishRun(std::move(batch_));
+    // A million paths, or the records of a closed window, take tens of ms to
+    // free: a worker frees them.
+    runPool().start([job = std::move(job_), batch = std::move(batch_)] {});
     deleteLater();
 }
 

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include <cstddef>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -14,30 +14,33 @@ class AppViewModel;
 
 namespace optara {
 
-// One processing run: the walk, then the reads in chunks, then the hand-over
-// of the batch. Lives on the GUI thread and deletes itself once every chunk
-// has reported back, so no worker ever delivers to a deleted run.
+struct ReadJob;
+
+// One processing run: the walk, then the reads, then the hand-over of the
+// batch. Lives on the GUI thread and deletes itself once every reader has
+// reported back, so no worker ever delivers to a deleted run. A run whose
+// view model is gone stops reading within one file.
 class ProcessingRun : public QObject {
   public:
     ProcessingRun(AppViewModel* owner, std::vector<std::filesystem::path> locations);
 
     void start();
 
-  private:
-    using Candidates = std::vector<std::filesystem::path>;
+    // Waits until no run reads any more. False when reads are still going
+    // after the timeout: a share that stopped answering holds them.
+    static bool waitForReads(std::chrono::milliseconds timeout);
 
-    void read(std::shared_ptr<const Candidates> files);
-    void readNextChunk();
+  private:
+    void read(std::vector<std::filesystem::path> files);
+    void startReaders();
     void collect(std::vector<ImageMetadata> records);
     void finish();
 
     QPointer<AppViewModel> owner_;
     std::vector<std::filesystem::path> locations_;
-    std::shared_ptr<const Candidates> files_; // until its last chunk is queued
-    std::size_t chunk_ = 1;
-    std::size_t nextBegin_ = 0;
+    std::shared_ptr<ReadJob> job_;
+    int readersRunning_ = 0;
     std::vector<ImageMetadata> batch_;
-    std::size_t chunksOutstanding_ = 0;
 };
 
 } // namespace optara

@@ -1,11 +1,18 @@
 #include "AppViewModel.h"
+#include "DumpRecord.h"
+#include "FileGatherer.h"
+#include "FileOpenCounter.h"
+#include "MetadataReader.h"
 #include "PhotoBuilder.h"
+#include "ProcessingRun.h"
+#include "ReadConcurrency.h"
 #include "StatsAnalyzer.h"
 
 #include <QThreadPool>
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -38,6 +45,15 @@ QUrl fileUrl(const fs::path& path, const QByteArray& host = {})
 {
     return QUrl::fromEncoded("file://" + host +
                              QByteArray::fromStdString(path.native()).toPercentEncoding("/"));
+}
+
+// Runs the event loop until no run reads any more. Every slice that ended
+// has posted its result by the time the pool is idle; collecting those may
+// start more.
+bool readsEnded()
+{
+    const auto idle = [] { return optara::ProcessingRun::waitForReads(std::chrono::milliseconds(0)); };
+    return QTest::qWaitFor([&] { return idle() && (QCoreApplication::sendPostedEvents(), idle()); }, 30000);
 }
 
 bool waitUntilIdle(const AppViewModel& model)
@@ -162,7 +178,10 @@ class AppViewModelTest : public QObject {
   private slots:
     void initTestCase();
     void cleanupTestCase() { fs::remove_all(root_); }
+    void readersFollowTheTimeReadsWait_data();
+    void readersFollowTheTimeReadsWait();
     void destroyedWhileRunning();
+    void recordsAreTheReadersOwnWhateverFails();
     void publishesOnceAtTheEndOfEachRunAndClears();
     void largeRunReadsEachMentionOnceBelowTheGuiThread();
 
@@ -189,19 +208,104 @@ void AppViewModelTest::initTestCase()
         writePhoto(small_ / ("s" + std::to_string(n) + ".jpg"), n * 2);
 }
 
-// At each stage of a run: before it starts, during the walk or the reads.
-// The tests after it find the pool and the event loop in working order.
+using Reports = std::vector<std::pair<int, int>>; // microseconds on a CPU, blocked
+
+void AppViewModelTest::readersFollowTheTimeReadsWait_data()
+{
+    QTest::addColumn<Reports>("reports");
+    QTest::addColumn<int>("readers"); // on 2 cores, at most 64
+    QTest::addColumn<bool>("grewLast");
+    QTest::newRow("served from memory") << Reports{{2000, 0}, {2000, 10}} << 2 << false;
+    QTest::newRow("as long blocked as on a CPU") << Reports{{1000, 1000}} << 4 << true;
+    QTest::newRow("a share's round trips") << Reports{{40, 2000}} << 64 << true;
+    QTest::newRow("blocked without a CPU") << Reports{{0, 2000}} << 64 << true;
+    QTest::newRow("clock skew") << Reports{{2000, -500}} << 2 << false;
+    QTest::newRow("recent reports weigh most") << Reports{{1000, 3000}, {1000, 0}, {1000, 0}} << 3 << false;
+    Reports intoMemory(41, {2000, 0});
+    intoMemory.front() = {100, 3000};
+    QTest::newRow("files come into memory") << intoMemory << 2 << false;
+}
+
+void AppViewModelTest::readersFollowTheTimeReadsWait()
+{
+    QFETCH(Reports, reports);
+    optara::ReadConcurrency concurrency(2, 64);
+    bool grew = false;
+    for (const auto& [onCpu, blocked] : reports)
+        grew = concurrency.report(std::chrono::microseconds(onCpu), std::chrono::microseconds(blocked));
+    QTEST(concurrency.readers(), "readers");
+    QTEST(grew, "grewLast");
+}
+
+// At each stage of a run: before it starts, during the walk or the reads. A
+// model gone while its run reads stops the reads, each within its file. The
+// tests after it find the pool and the event loop in working order.
 void AppViewModelTest::destroyedWhileRunning()
 {
-    for (int delayMs : {-1, 0, 2, 10}) {
+    for (int delayMs : {-1, 0, 2}) {
         auto* model = new AppViewModel;
         model->processURLs({fileUrl(big_), fileUrl(tree_)});
         if (delayMs >= 0)
             QTest::qWait(delayMs);
         delete model;
     }
-    QThreadPool::globalInstance()->waitForDone();
+    QVERIFY(readsEnded());
+
+    std::vector<fs::path> folders;
+    for (const auto& entry : fs::directory_iterator(big_))
+        folders.push_back(entry.path());
+    optara::testing::FileOpenCounter opens(folders);
+    const int mentions = 30;
+    auto* model = new AppViewModel;
+    model->processURLs(QList<QUrl>(mentions, fileUrl(big_)));
+    QDeadlineTimer deadline(30000);
+    while (opens.opened() == 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents();
+    delete model;
+    const long atDelete = opens.opened();
+    QVERIFY(atDelete > 0);
+    QVERIFY(readsEnded());
+    QCOMPARE_LT(opens.opened() - atDelete, mentions * bigCount_ / 10);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A run's records are the reader's own, file by file, over real photos and
+// files that fail as they are read: gone since the walk, not openable,
+// unreadable, or a FIFO, which must not block.
+void AppViewModelTest::recordsAreTheReadersOwnWhateverFails()
+{
+    using namespace optara::testing;
+    const fs::path odd = root_ / "odd";
+    fs::create_directories(odd / "folder.jpg");
+    fs::create_symlink(odd / "gone.jpg", odd / "removed.jpg");
+    fs::create_symlink("loop.jpg", odd / "loop.jpg");
+    QCOMPARE(::mkfifo((odd / "pipe.jpg").c_str(), 0600), 0);
+    const Bytes large = segment(0xE2, Bytes(65533));
+    const TiffBuilder tiff;
+    writeBytes(odd / "late.jpg", jpeg({large, large, large, large, large,
+                                       exifSegment(tiff.block({tiff.ascii(0x010F, "Late")}))}));
+    writePhoto(odd / "plain.jpg", 1);
+    std::vector<fs::path> locations{odd, tree_};
+    if (fs::is_directory(OPTARA_CORPUS_DIR))
+        locations.emplace_back(OPTARA_CORPUS_DIR);
+
+    AppViewModel model;
+    QList<QUrl> urls;
+    for (const fs::path& location : locations)
+        urls.append(fileUrl(location));
+    model.processURLs(urls);
+    QVERIFY(waitUntilIdle(model));
+    std::multiset<std::string> run, reader;
+    for (const auto& record : model.processedImages())
+        run.insert(optara::tools::dumpLine(record.url(), record));
+    for (const fs::path& file : optara::gatherFiles(locations)) {
+        if (auto record = optara::MetadataReader::shared().readMetadata(file))
+            reader.insert(optara::tools::dumpLine(file.native(), record));
+    }
+    QCOMPARE(run, reader);
+    const auto late = std::find_if(model.processedImages().begin(), model.processedImages().end(),
+                                   [](const auto& record) { return record.url().ends_with("late.jpg"); });
+    QVERIFY(late != model.processedImages().end() && late->cameraMake() == "Late");
 }
 
 void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()

@@ -1,0 +1,81 @@
+#include "ReadTimer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdint>
+
+namespace optara {
+
+namespace {
+
+// Often enough to react within a few round trips of a share, rarely enough
+// to cost nothing beside reads served from memory.
+constexpr auto sampleEvery = std::chrono::milliseconds(2);
+
+// /proc/thread-self resolves when opened, so each thread keeps its own.
+class SchedStatFile {
+  public:
+    SchedStatFile() : fd_(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC)) {}
+    ~SchedStatFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    SchedStatFile(const SchedStatFile&) = delete;
+    SchedStatFile& operator=(const SchedStatFile&) = delete;
+    int fd() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+} // namespace
+
+ReadTimer::ReadTimer(ReadConcurrency& concurrency)
+    : concurrency_(concurrency), start_(Clock::now()), sampledAt_(start_), sampled_(threadTimes())
+{
+}
+
+bool ReadTimer::fileRead()
+{
+    const auto now = Clock::now();
+    if (now - sampledAt_ < sampleEvery)
+        return false;
+    const std::optional<ThreadTimes> times = threadTimes();
+    bool grew = false;
+    if (times && sampled_) {
+        const auto onCpu = times->onCpu - sampled_->onCpu;
+        const auto waiting = times->waitingForCpu - sampled_->waitingForCpu;
+        const auto blocked =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(now - sampledAt_) - onCpu - waiting;
+        grew = concurrency_.report(onCpu, blocked);
+    }
+    sampledAt_ = now;
+    sampled_ = times;
+    return grew;
+}
+
+std::optional<ReadTimer::ThreadTimes> ReadTimer::threadTimes()
+{
+    // "time on a CPU, time runnable waiting for one, timeslices", in ns.
+    thread_local const SchedStatFile file;
+    char text[96];
+    const ssize_t size = file.fd() < 0 ? -1 : ::pread(file.fd(), text, sizeof text, 0);
+    if (size <= 0)
+        return std::nullopt;
+    const char* const end = text + size;
+    std::uint64_t onCpu = 0;
+    std::uint64_t waiting = 0;
+    const auto first = std::from_chars(text, end, onCpu);
+    if (first.ec != std::errc() || first.ptr == end || *first.ptr != ' ')
+        return std::nullopt;
+    if (std::from_chars(first.ptr + 1, end, waiting).ec != std::errc())
+        return std::nullopt;
+    using std::chrono::nanoseconds;
+    return ThreadTimes{nanoseconds(static_cast<nanoseconds::rep>(onCpu)),
+                       nanoseconds(static_cast<nanoseconds::rep>(waiting))};
+}
+
+} // namespace optara
