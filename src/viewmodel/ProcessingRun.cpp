@@ -2,39 +2,22 @@
 
 #include "AppViewModel.h"
 #include "MetadataReader.h"
-#include "ReadConcurrency.h"
+#include "ReadJob.h"
 #include "ReadTimer.h"
 
 #include <QFuture>
-#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <iterator>
 #include <utility>
 
 namespace fs = std::filesystem;
 
 namespace optara {
-
-// What a run's readers share: the files, the next one to read, and whether
-// to stop.
-struct ReadJob {
-    // Enough to keep a share's round trips overlapped; threads that wait cost
-    // no CPU.
-    static constexpr int mostReaders = 64;
-
-    std::vector<fs::path> files;
-    std::atomic<std::size_t> next = 0;
-    std::atomic<bool> stopped = false;
-    ReadConcurrency concurrency{QThread::idealThreadCount(), mostReaders};
-
-    bool exhausted() const { return next.load(std::memory_order_relaxed) >= files.size(); }
-};
 
 namespace {
 
@@ -68,11 +51,12 @@ std::vector<ImageMetadata> readSlice(const std::shared_ptr<ReadJob>& job)
     std::vector<ImageMetadata> records;
     records.reserve(sliceFiles);
     ReadTimer timer(job->concurrency);
+    std::size_t lane = job->laneToStart();
     for (std::size_t n = 0; n < sliceFiles && !job->stopped.load(std::memory_order_relaxed); ++n) {
-        const std::size_t i = job->next.fetch_add(1, std::memory_order_relaxed);
-        if (i >= job->files.size())
+        const std::optional<std::size_t> file = job->claim(lane);
+        if (!file)
             break;
-        if (auto record = MetadataReader::shared().readMetadata(job->files[i]))
+        if (auto record = MetadataReader::shared().readMetadata(job->file(*file)))
             records.push_back(std::move(*record));
         if (timer.fileRead() || timer.elapsed() >= sliceTime)
             break;
@@ -118,7 +102,7 @@ void ProcessingRun::read(std::vector<fs::path> files)
     // No reallocation of the batch while results arrive: moving tens of
     // thousands of records at once would stall the GUI thread.
     batch_.reserve(files.size());
-    job_->files = std::move(files); // before any reader starts, so never read concurrently
+    job_->setFiles(std::move(files)); // before any reader starts, so never read concurrently
     startReaders();
 }
 

@@ -14,7 +14,7 @@ class AppViewModel;
 
 namespace optara {
 
-struct ReadJob;
+class ReadJob;
 
 // One processing run: the walk, then the reads, then the hand-over of the
 // batch. Lives on the GUI thread and deletes itself once every reader has

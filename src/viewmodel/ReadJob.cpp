@@ -1,0 +1,40 @@
+#include "ReadJob.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace optara {
+
+ReadJob::ReadJob() : concurrency(static_cast<int>(std::thread::hardware_concurrency()), mostReaders)
+{
+}
+
+void ReadJob::setFiles(std::vector<std::filesystem::path> files)
+{
+    files_ = std::move(files);
+    lanes_ = std::make_unique<Lane[]>(mostReaders);
+    const std::size_t length = (files_.size() + mostReaders - 1) / mostReaders;
+    for (std::size_t lane = 0; lane < mostReaders; ++lane) {
+        lanes_[lane].next = std::min(files_.size(), lane * length);
+        lanes_[lane].end = std::min(files_.size(), (lane + 1) * length);
+    }
+}
+
+std::size_t ReadJob::laneToStart()
+{
+    return nextLane_.fetch_add(1, std::memory_order_relaxed) % mostReaders;
+}
+
+std::optional<std::size_t> ReadJob::claim(std::size_t& lane)
+{
+    for (int tried = 0; tried < mostReaders; ++tried, lane = (lane + 1) % mostReaders) {
+        const std::size_t file = lanes_[lane].next.fetch_add(1, std::memory_order_relaxed);
+        if (file < lanes_[lane].end) {
+            claimed_.fetch_add(1, std::memory_order_relaxed);
+            return file;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace optara

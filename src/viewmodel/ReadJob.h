@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ReadConcurrency.h"
+
+#include <atomic>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace optara {
+
+// What a run's readers share: the files, which to read next, and whether to
+// stop. The files are set once, before any reader starts.
+//
+// The list is cut into as many lanes as there can be readers, and each reader
+// goes down a lane of its own: readers served from memory keep to
+// neighbouring files, while many readers waiting on a disk or a share ask for
+// files far apart (neighbouring files read at once queue behind each other
+// where they are stored). A reader whose lane is done helps in the next.
+class ReadJob {
+  public:
+    // Enough to keep a share's round trips overlapped; threads that wait cost
+    // no CPU.
+    static constexpr int mostReaders = 64;
+
+    ReadJob();
+
+    void setFiles(std::vector<std::filesystem::path> files);
+    const std::filesystem::path& file(std::size_t index) const { return files_[index]; }
+    bool exhausted() const { return claimed_.load(std::memory_order_relaxed) >= files_.size(); }
+
+    // The lane a new reader starts down.
+    std::size_t laneToStart();
+    // The next file down the reader's lane or, once that is done, the next
+    // lane with files left; none when every file is taken.
+    std::optional<std::size_t> claim(std::size_t& lane);
+
+    std::atomic<bool> stopped = false;
+    ReadConcurrency concurrency;
+
+  private:
+    struct Lane {
+        std::atomic<std::size_t> next = 0;
+        std::size_t end = 0;
+    };
+
+    std::vector<std::filesystem::path> files_;
+    std::unique_ptr<Lane[]> lanes_;
+    std::atomic<std::size_t> claimed_ = 0;
+    std::atomic<std::size_t> nextLane_ = 0;
+};
+
+} // namespace optara
