@@ -87,4 +87,56 @@ TEST(GatherFiles, FolderWalkAndGivenLocations)
     fs::remove_all(root);
 }
 
+// A plain depth-first walk of one folder for comparison: entries in listing
+// order, each before its contents; hidden entries skipped, links not entered.
+std::vector<fs::path> walkOneFolderAtATime(const fs::path& folder)
+{
+    std::vector<fs::path> found;
+    std::error_code error;
+    fs::recursive_directory_iterator entry(folder, error);
+    for (; !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
+        if (entry->path().filename().native().front() == '.')
+            entry.disable_recursion_pending();
+        else if (optara::isJpeg(entry->path()))
+            found.push_back(entry->path());
+    }
+    return found;
+}
+
+TEST(GatherFiles, ListsManyFoldersAtOnceInTheOrderOfAWalkOneByOne)
+{
+    // Enough folders, each with entries enough to be slow to list, that the
+    // walk lists several at once.
+    const fs::path root = fs::temp_directory_path() / ("optara-gather-many-" + std::to_string(::getpid()));
+    for (int year = 0; year < 6; ++year) {
+        for (int day = 0; day < 8; ++day) {
+            const fs::path folder =
+                root / ("y" + std::to_string(year)) / ("d" + std::to_string(day) + ".jpg");
+            fs::create_directories(folder / (day % 2 ? "edits" : ".cache"));
+            for (int photo = 0; photo < 300; ++photo)
+                std::ofstream(folder / ("p" + std::to_string(photo) + (photo % 4 ? ".jpg" : ".txt")));
+            std::ofstream(folder / (day % 2 ? "edits/e.JPEG" : ".cache/c.jpg"));
+            fs::create_directory_symlink(root, folder / "up.jpg");
+        }
+    }
+
+    const std::vector<std::vector<fs::path>> cases = {
+        {root},
+        {root / "y5", root, root / "y2/d3.jpg", root / "y5"},
+    };
+    for (const std::vector<fs::path>& locations : cases) {
+        std::vector<fs::path> expected;
+        for (const fs::path& location : locations) {
+            const std::vector<fs::path> walked = walkOneFolderAtATime(location);
+            expected.insert(expected.end(), walked.begin(), walked.end());
+        }
+        EXPECT_FALSE(expected.empty());
+        // Listings end in a different order each time: a few walks give a
+        // fault in putting them together more than one chance to show.
+        for (int walk = 0; walk < 3; ++walk)
+            EXPECT_EQ(optara::gatherFiles(locations), expected) << locations.size() << " locations";
+    }
+    fs::remove_all(root);
+}
+
 } // namespace

@@ -1,8 +1,16 @@
 #include "FileGatherer.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -11,60 +19,23 @@ namespace optara {
 
 namespace {
 
-bool isHidden(const fs::path& entry)
-{
-    const fs::path name = entry.filename();
-    return !name.empty() && name.native().front() == '.';
-}
+// Folders listed at once, the caller's own listing included: on a network
+// share each listing waits a round trip, and this many hide most of them
+// without flooding the server.
+constexpr std::size_t maxListings = 16;
 
-// Walks one folder, depth first, each entry before its contents. Symbolic
-// links to folders are listed but not entered, so link loops end. A folder or
-// entry that cannot be read is passed over; the rest of the walk goes on.
-void walk(const fs::path& root, std::vector<fs::path>& found)
-{
-    constexpr auto options = fs::directory_options::skip_permission_denied;
-    std::error_code error;
-    std::vector<fs::directory_iterator> stack;
-    stack.emplace_back(root, options, error);
-    if (error)
-        return;
-    while (!stack.empty()) {
-        fs::directory_iterator& level = stack.back();
-        if (level == fs::directory_iterator()) {
-            stack.pop_back();
-            continue;
-        }
-        const fs::directory_entry& entry = *level;
-        fs::path subfolder;
-        if (!isHidden(entry.path())) {
-            if (isJpeg(entry.path()))
-                found.push_back(entry.path());
-            // Uses the type readdir reported where it can: no stat per file.
-            if (!entry.is_symlink(error) && entry.is_directory(error))
-                subfolder = entry.path();
-        }
-        level.increment(error);
-        if (error)
-            level = fs::directory_iterator(); // a broken listing ends this folder only
-        if (!subfolder.empty()) {
-            fs::directory_iterator inner(subfolder, options, error);
-            if (!error)
-                stack.push_back(std::move(inner));
-        }
-    }
-}
+// Listings that take longer than this on average, as a network round trip, a
+// disk read or a large folder makes them, gain from a team. Quicker ones, as
+// small folders on a warm local disk give, cost less on the caller than the
+// hand-over to a team member would.
+constexpr std::chrono::microseconds slowListing{100};
 
-} // namespace
-
-bool isJpeg(const fs::path& location)
+bool hasJpegExtension(std::string_view name)
 {
-    // "a/b.jpg/" names b.jpg, as a dropped folder location may end in a slash.
-    const fs::path last = location.has_filename() ? location.filename() : location.parent_path().filename();
-    const std::string& name = last.native();
     const auto period = name.rfind('.');
-    if (period == std::string::npos)
+    if (period == std::string_view::npos)
         return false;
-    const std::string_view extension = std::string_view(name).substr(period + 1);
+    const std::string_view extension = name.substr(period + 1);
     auto equalsLower = [extension](std::string_view lower) {
         if (extension.size() != lower.size())
             return false;
@@ -79,9 +50,241 @@ bool isJpeg(const fs::path& location)
     return equalsLower("jpg") || equalsLower("jpeg");
 }
 
+// One folder as its listing found it: the JPEG-named entries in listing order
+// and the subfolders to enter, each with the count of those entries before it.
+struct Folder {
+    struct Subfolder {
+        std::size_t position;
+        std::unique_ptr<Folder> folder;
+    };
+
+    explicit Folder(fs::path where) : path(std::move(where)) {}
+
+    fs::path path;
+    std::vector<fs::path> files;
+    std::vector<Subfolder> subfolders;
+    // Guarded by the walk's mutex. The link makes the queue of folders to
+    // list a stack that queuing never has to allocate for.
+    bool listed = false;
+    Folder* below = nullptr;
+};
+
+// Reads one folder. Symbolic links to folders are listed but not entered, so
+// link loops end. An unreadable folder or a broken listing ends that folder
+// only, as running out of memory does.
+void read(Folder& folder) noexcept
+{
+    constexpr auto options = fs::directory_options::skip_permission_denied;
+    try {
+        std::error_code error;
+        fs::directory_iterator level(folder.path, options, error);
+        while (!error && level != fs::directory_iterator()) {
+            const fs::directory_entry& entry = *level;
+            // The name is what follows the last separator of folder / name:
+            // read in place, as path::filename would copy it.
+            const std::string& path = entry.path().native();
+            const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+            if (!name.empty() && name.front() != '.') {
+                if (hasJpegExtension(name))
+                    folder.files.push_back(entry.path());
+                // Uses the type readdir reported where it can: no stat per file.
+                if (!entry.is_symlink(error) && entry.is_directory(error))
+                    folder.subfolders.push_back(
+                        {folder.files.size(), std::make_unique<Folder>(entry.path())});
+            }
+            level.increment(error);
+        }
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+// Walks folders depth first, each entry before its contents, while a team of
+// threads lists the folders the walk reaches next. The caller assembles the
+// listings in walk order. While it waits it starts team members, or lists a
+// folder itself, so quick listings, a chain of single folders, or a walk with
+// no thread to be had run on the caller alone. The walk waits for every
+// listing, so the team is idle when the destructor ends it.
+class Walk {
+  public:
+    Walk() = default;
+    Walk(const Walk&) = delete;
+    Walk& operator=(const Walk&) = delete;
+    ~Walk();
+
+    // Appends top's files and everything below its subfolders to found. Top
+    // counts as listed and must outlive the walk, as it owns every listing.
+    void run(Folder& top, std::vector<fs::path>& found);
+
+  private:
+    void waitUntilListed(const Folder& folder);
+    void work() noexcept;
+    void grow();
+
+    // With mutex_ held; listNext lets go of it while it reads.
+    bool teamPaysOff() const noexcept;
+    void listNext(std::unique_lock<std::mutex>& lock) noexcept;
+    void queueSubfolders(const Folder& folder) noexcept;
+
+    std::mutex mutex_;
+    std::condition_variable queued_;
+    std::condition_variable listed_;
+    Folder* pending_ = nullptr; // the first folder in walk order is on top
+    std::size_t pendingCount_ = 0;
+    std::size_t idle_ = 0;
+    bool stopping_ = false;
+    std::chrono::steady_clock::duration listingTime_{};
+    std::size_t listings_ = 0;
+    bool teamComplete_ = false; // only the caller touches the team
+    std::vector<std::thread> team_;
+};
+
+Walk::~Walk()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    queued_.notify_all();
+    for (std::thread& member : team_)
+        member.join();
+}
+
+void Walk::run(Folder& top, std::vector<fs::path>& found)
+{
+    {
+        std::lock_guard lock(mutex_);
+        queueSubfolders(top);
+    }
+    struct Frame {
+        Folder* folder;
+        std::size_t file = 0;
+        std::size_t subfolder = 0;
+    };
+    std::vector<Frame> stack{{&top}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        Folder& folder = *frame.folder;
+        const bool done = frame.subfolder == folder.subfolders.size();
+        const std::size_t end = done ? folder.files.size() : folder.subfolders[frame.subfolder].position;
+        const auto files = folder.files.begin();
+        found.insert(found.end(), std::make_move_iterator(files + frame.file),
+                     std::make_move_iterator(files + end));
+        frame.file = end;
+        if (done) {
+            stack.pop_back();
+            if (!stack.empty()) {
+                // Every folder below this one is assembled: its listing goes.
+                Frame& parent = stack.back();
+                parent.folder->subfolders[parent.subfolder - 1].folder.reset();
+            }
+            continue;
+        }
+        Folder& next = *folder.subfolders[frame.subfolder++].folder;
+        waitUntilListed(next);
+        stack.push_back({&next});
+    }
+}
+
+void Walk::waitUntilListed(const Folder& folder)
+{
+    std::unique_lock lock(mutex_);
+    while (!folder.listed) {
+        if (pendingCount_ == 0) {
+            listed_.wait(lock);
+            continue;
+        }
+        const std::size_t others = pendingCount_ - (pending_ == &folder ? 1 : 0);
+        if (others > idle_ && !teamComplete_ && teamPaysOff()) {
+            lock.unlock();
+            grow();
+            lock.lock();
+            continue;
+        }
+        listNext(lock);
+    }
+}
+
+void Walk::work() noexcept
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        queued_.wait(lock, [this] { return stopping_ || pending_ != nullptr; });
+        if (stopping_)
+            return;
+        --idle_;
+        listNext(lock);
+        ++idle_;
+    }
+}
+
+void Walk::grow()
+{
+    {
+        std::lock_guard lock(mutex_);
+        ++idle_; // from the start, so no second member is started for the same folder
+    }
+    try {
+        team_.reserve(maxListings - 1);
+        team_.emplace_back([this] { work(); });
+        teamComplete_ = team_.size() == maxListings - 1;
+        return;
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    // No thread to be had: the caller lists the rest itself.
+    teamComplete_ = true;
+    std::lock_guard lock(mutex_);
+    --idle_;
+}
+
+bool Walk::teamPaysOff() const noexcept
+{
+    return listings_ > 0 && listingTime_ / listings_ >= slowListing;
+}
+
+void Walk::listNext(std::unique_lock<std::mutex>& lock) noexcept
+{
+    Folder& folder = *pending_;
+    pending_ = folder.below;
+    --pendingCount_;
+    lock.unlock();
+    const auto start = std::chrono::steady_clock::now();
+    read(folder);
+    const auto took = std::chrono::steady_clock::now() - start;
+    lock.lock();
+    listingTime_ += took;
+    ++listings_;
+    folder.listed = true;
+    queueSubfolders(folder);
+    listed_.notify_one();
+}
+
+void Walk::queueSubfolders(const Folder& folder) noexcept
+{
+    for (auto sub = folder.subfolders.rbegin(); sub != folder.subfolders.rend(); ++sub) {
+        sub->folder->below = pending_;
+        pending_ = sub->folder.get();
+        ++pendingCount_;
+    }
+    if (folder.subfolders.size() == 1)
+        queued_.notify_one();
+    else if (!folder.subfolders.empty())
+        queued_.notify_all();
+}
+
+} // namespace
+
+bool isJpeg(const fs::path& location)
+{
+    // "a/b.jpg/" names b.jpg, as a dropped folder location may end in a slash.
+    const fs::path last = location.has_filename() ? location.filename() : location.parent_path().filename();
+    return hasJpegExtension(last.native());
+}
+
 std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations)
 {
-    std::vector<fs::path> found;
+    // The given locations stand as the entries of a folder the walk begins in.
+    Folder top{fs::path()};
     for (const fs::path& location : locations) {
         if (location.empty())
             continue;
@@ -90,10 +293,13 @@ std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations)
         if (error || !fs::exists(status))
             continue;
         if (fs::is_directory(status))
-            walk(location, found);
+            top.subfolders.push_back({top.files.size(), std::make_unique<Folder>(location)});
         else if (isJpeg(location))
-            found.push_back(location);
+            top.files.push_back(location);
     }
+    std::vector<fs::path> found;
+    Walk walk;
+    walk.run(top, found);
     return found;
 }
 
