@@ -12,6 +12,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <iterator>
 #include <utility>
 
@@ -110,7 +111,11 @@ void ProcessingRun::read(std::vector<fs::path> files)
 // then there is no job left to start readers for.
 void ProcessingRun::startReaders()
 {
-    while (job_ && !job_->stopped && !job_->exhausted() && readersRunning_ < job_->concurrency.readers()) {
+    // At most twice as many readers at a time: a burst of tens of threads
+    // waking at once would hold the GUI thread off its CPU.
+    const int most = 2 * readersRunning_ + 2;
+    while (job_ && !job_->stopped && !job_->exhausted() &&
+           readersRunning_ < std::min(most, job_->concurrency.readers())) {
         ++readersRunning_;
         QtConcurrent::run(&runPool(), readSlice, job_)
             .then(this, [this](QFuture<std::vector<ImageMetadata>> slice) { collect(slice.takeResult()); });

@@ -10,7 +10,7 @@ namespace optara {
 // thread on a CPU, so one reader per core is enough and more would only
 // compete with the GUI thread. A read that waits (a disk seeking, a share
 // across the network) leaves its core idle, so more readers are kept in
-// flight, in proportion to how long reads wait against how long they compute.
+// flight, the more the longer reads wait against how long they compute.
 // Fed by the reading threads; thread-safe.
 class ReadConcurrency {
   public:

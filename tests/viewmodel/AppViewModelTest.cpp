@@ -216,11 +216,12 @@ void AppViewModelTest::readersFollowTheTimeReadsWait_data()
     QTest::addColumn<int>("readers"); // on 2 cores, at most 64
     QTest::addColumn<bool>("grewLast");
     QTest::newRow("served from memory") << Reports{{2000, 0}, {2000, 10}} << 2 << false;
-    QTest::newRow("as long blocked as on a CPU") << Reports{{1000, 1000}} << 4 << true;
+    QTest::newRow("blocked less than half the time on a CPU") << Reports{{1000, 400}} << 2 << false;
+    QTest::newRow("as long blocked as on a CPU") << Reports{{1000, 1000}} << 8 << true;
     QTest::newRow("a share's round trips") << Reports{{40, 2000}} << 64 << true;
     QTest::newRow("blocked without a CPU") << Reports{{0, 2000}} << 64 << true;
     QTest::newRow("clock skew") << Reports{{2000, -500}} << 2 << false;
-    QTest::newRow("recent reports weigh most") << Reports{{1000, 3000}, {1000, 0}, {1000, 0}} << 3 << false;
+    QTest::newRow("recent reports weigh most") << Reports{{1000, 3000}, {1000, 0}, {1000, 0}} << 6 << false;
     Reports intoMemory(41, {2000, 0});
     intoMemory.front() = {100, 3000};
     QTest::newRow("files come into memory") << intoMemory << 2 << false;
