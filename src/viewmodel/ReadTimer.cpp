@@ -1,5 +1,7 @@
 #include "ReadTimer.h"
 
+#include "FileDescriptor.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,23 +15,6 @@ namespace {
 // Often enough to react within a few round trips of a share, rarely enough
 // to cost nothing beside reads served from memory.
 constexpr auto sampleEvery = std::chrono::milliseconds(2);
-
-// /proc/thread-self resolves when opened, so each thread keeps its own.
-class SchedStatFile {
-  public:
-    SchedStatFile() : fd_(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC)) {}
-    ~SchedStatFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    SchedStatFile(const SchedStatFile&) = delete;
-    SchedStatFile& operator=(const SchedStatFile&) = delete;
-    int fd() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 } // namespace
 
@@ -60,9 +45,10 @@ bool ReadTimer::fileRead()
 std::optional<ReadTimer::ThreadTimes> ReadTimer::threadTimes()
 {
     // "time on a CPU, time runnable waiting for one, timeslices", in ns.
-    thread_local const SchedStatFile file;
+    // /proc/thread-self resolves when opened, so each thread keeps its own.
+    thread_local const exif::FileDescriptor file(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC));
     char text[96];
-    const ssize_t size = file.fd() < 0 ? -1 : ::pread(file.fd(), text, sizeof text, 0);
+    const ssize_t size = file.get() < 0 ? -1 : ::pread(file.get(), text, sizeof text, 0);
     if (size <= 0)
         return std::nullopt;
     const char* const end = text + size;

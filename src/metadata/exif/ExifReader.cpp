@@ -2,6 +2,7 @@
 
 #include "ChunkReader.h"
 #include "Cursor.h"
+#include "FileDescriptor.h"
 #include "FileWindow.h"
 #include "JpegReader.h"
 #include "TiffReader.h"
@@ -74,22 +75,6 @@ std::optional<ExifFields> readImage(ByteSource& source)
         return ExifFields{};
     return std::nullopt;
 }
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 } // namespace
 
