@@ -12,12 +12,18 @@ ReadJob::ReadJob() : concurrency(static_cast<int>(std::thread::hardware_concurre
 void ReadJob::setFiles(std::vector<std::filesystem::path> files)
 {
     files_ = std::move(files);
-    lanes_ = std::make_unique<Lane[]>(mostReaders);
     const std::size_t length = (files_.size() + mostReaders - 1) / mostReaders;
     for (std::size_t lane = 0; lane < mostReaders; ++lane) {
         lanes_[lane].next = std::min(files_.size(), lane * length);
         lanes_[lane].end = std::min(files_.size(), (lane + 1) * length);
     }
+}
+
+bool ReadJob::exhausted() const
+{
+    return std::all_of(lanes_.begin(), lanes_.end(), [](const Lane& lane) {
+        return lane.next.load(std::memory_order_relaxed) >= lane.end;
+    });
 }
 
 std::size_t ReadJob::laneToStart()
@@ -29,10 +35,8 @@ std::optional<std::size_t> ReadJob::claim(std::size_t& lane)
 {
     for (int tried = 0; tried < mostReaders; ++tried, lane = (lane + 1) % mostReaders) {
         const std::size_t file = lanes_[lane].next.fetch_add(1, std::memory_order_relaxed);
-        if (file < lanes_[lane].end) {
-            claimed_.fetch_add(1, std::memory_order_relaxed);
+        if (file < lanes_[lane].end)
             return file;
-        }
     }
     return std::nullopt;
 }

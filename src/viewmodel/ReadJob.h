@@ -2,10 +2,10 @@
 
 #include "ReadConcurrency.h"
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -29,7 +29,7 @@ class ReadJob {
 
     void setFiles(std::vector<std::filesystem::path> files);
     const std::filesystem::path& file(std::size_t index) const { return files_[index]; }
-    bool exhausted() const { return claimed_.load(std::memory_order_relaxed) >= files_.size(); }
+    bool exhausted() const;
 
     // The lane a new reader starts down.
     std::size_t laneToStart();
@@ -47,8 +47,7 @@ class ReadJob {
     };
 
     std::vector<std::filesystem::path> files_;
-    std::unique_ptr<Lane[]> lanes_;
-    std::atomic<std::size_t> claimed_ = 0;
+    std::array<Lane, mostReaders> lanes_;
     std::atomic<std::size_t> nextLane_ = 0;
 };
 

@@ -22,6 +22,7 @@ class ReadTimer {
     bool fileRead();
     Clock::duration elapsed() const { return Clock::now() - start_; }
 
+  private:
     struct ThreadTimes {
         std::chrono::nanoseconds onCpu;
         std::chrono::nanoseconds waitingForCpu;
@@ -29,7 +30,6 @@ class ReadTimer {
     // The calling thread's times so far; none where the kernel does not say.
     static std::optional<ThreadTimes> threadTimes();
 
-  private:
     ReadConcurrency& concurrency_;
     const Clock::time_point start_;
     Clock::time_point sampledAt_;
