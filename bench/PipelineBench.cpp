@@ -1,10 +1,12 @@
 // pipeline DIR [--cold]: one real AppViewModel run over DIR, headless,
 // against the floor of the same walk plus open/read/close of every file on the
-// global pool. With --cold, first the same with the page cache dropped before
-// each phase, the floor then reading on 64 threads: what the disk allows. A
-// stall is the longest wait between the GUI thread's 1 ms ticks; as root it is
-// also given less the times its CPU was frozen (FreezeProbe), which no program
-// can help. The last line holds the figures as key=value pairs.
+// global pool; then DIR again as one drop per folder in it, one after another,
+// into one model; each ends with a Restart. With --cold, first the one run with
+// the page cache dropped before each phase, the floor then reading on 64
+// threads: what the disk allows. A stall is the longest wait between the GUI
+// thread's 1 ms ticks, publish and Restart included; as root it is also given
+// less the times its CPU was frozen (FreezeProbe), which no program can help.
+// The last line holds the figures as key=value pairs.
 
 #include "AppViewModel.h"
 #include "FileGatherer.h"
@@ -106,7 +108,8 @@ struct RunFigures {
     double ownStallMs = 0;   // the longest stall less its CPUs' freezes within it
     double longestFreezeMs = 0;
     bool freezesMeasured = false;
-    double publishMs = 0;
+    double publishMs = 0; // the longest, from the photos' change to the flag's
+    double clearMs = 0;   // the Restart after the last drop
     long heapGrowth = 0;
     double cpuMs = 0; // user and system time of the whole process
     int photos = 0;
@@ -132,7 +135,13 @@ double bytesPerPhoto(const RunFigures& run)
     return run.photos > 0 ? static_cast<double>(run.heapGrowth) / run.photos : 0.0;
 }
 
-RunFigures pipeline(const fs::path& root)
+QUrl fileUrl(const fs::path& path)
+{
+    return QUrl::fromEncoded("file://" + QByteArray::fromStdString(path.native()).toPercentEncoding("/"));
+}
+
+// Each drop once the one before has been published, then a Restart.
+RunFigures pipeline(const std::vector<fs::path>& drops)
 {
     RunFigures figures;
     AppViewModel model;
@@ -143,7 +152,6 @@ RunFigures pipeline(const fs::path& root)
     ticker.setInterval(1);
     Clock::time_point lastTick;
     Clock::time_point start;
-    bool publishing = false;
     Clock::time_point publishStart;
     // Between ticks the GUI thread sleeps on the CPU it last ran on, where its
     // timer fires, and wakes on that CPU or another: a freeze of either holds
@@ -156,41 +164,48 @@ RunFigures pipeline(const fs::path& root)
     };
     std::vector<Wait> waits;
     int tickCpu = ::sched_getcpu();
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const auto tick = [&] {
         const auto now = Clock::now();
-        // The final stretch is measured on its own, as publish.
-        if (!publishing && msSince(lastTick, now) > figures.maxStallMs) {
+        if (msSince(lastTick, now) > figures.maxStallMs) {
             figures.maxStallMs = msSince(lastTick, now);
             figures.maxStallAtMs = msSince(start, now);
         }
         const int cpu = ::sched_getcpu();
-        if (!publishing)
-            waits.push_back({lastTick, now, tickCpu, cpu});
+        waits.push_back({lastTick, now, tickCpu, cpu});
         lastTick = now;
         tickCpu = cpu;
-    });
-    QObject::connect(&model, &AppViewModel::processedImagesChanged, [&] {
-        publishing = true;
-        publishStart = Clock::now();
-    });
+    };
+    QObject::connect(&ticker, &QTimer::timeout, tick);
+    QObject::connect(&model, &AppViewModel::processedImagesChanged, [&] { publishStart = Clock::now(); });
     QEventLoop loop;
     QObject::connect(&model, &AppViewModel::isProcessingChanged, [&] {
         if (!model.isProcessing()) {
-            figures.publishMs = msSince(publishStart);
+            figures.publishMs = std::max(figures.publishMs, msSince(publishStart));
             loop.quit();
         }
     });
 
-    const QUrl url =
-        QUrl::fromEncoded("file://" + QByteArray::fromStdString(root.native()).toPercentEncoding("/"));
     FreezeProbe probe;
     const double cpuBefore = cpuMsUsed();
     start = Clock::now();
     lastTick = start;
     ticker.start();
-    model.processURLs({url});
-    loop.exec();
+    for (const fs::path& drop : drops) {
+        model.processURLs({fileUrl(drop)});
+        loop.exec();
+    }
     figures.totalMs = msSince(start);
+    optara::ProcessingRun::waitForReads(std::chrono::hours(1));
+    figures.cpuMs = cpuMsUsed() - cpuBefore;
+    figures.photos = model.processedImageCount();
+    figures.heapGrowth = heapBytesInUse() - heapBefore;
+
+    // The Restart, and a few ticks after it while a worker frees the photos.
+    const auto clearStart = Clock::now();
+    model.clearData();
+    figures.clearMs = msSince(clearStart);
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
     ticker.stop();
     probe.stop();
     for (const Wait& wait : waits)
@@ -200,12 +215,18 @@ RunFigures pipeline(const fs::path& root)
                          probe.frozenWithin({wait.sleptOn, wait.wokeOn}, wait.begin, wait.end).count());
     figures.longestFreezeMs = probe.longestFreeze().count();
     figures.freezesMeasured = probe.measuring();
-
-    optara::ProcessingRun::waitForReads(std::chrono::hours(1));
-    figures.cpuMs = cpuMsUsed() - cpuBefore;
-    figures.photos = model.processedImageCount();
-    figures.heapGrowth = heapBytesInUse() - heapBefore;
     return figures;
+}
+
+// The folders in DIR, in name order; DIR itself when it has none.
+std::vector<fs::path> foldersIn(const fs::path& root)
+{
+    std::vector<fs::path> folders;
+    for (const auto& entry : fs::directory_iterator(root))
+        if (entry.is_directory() && entry.path().filename().native().front() != '.')
+            folders.push_back(entry.path());
+    std::sort(folders.begin(), folders.end());
+    return folders.empty() ? std::vector<fs::path>{root} : folders;
 }
 
 double perSecond(double count, double ms)
@@ -241,39 +262,48 @@ int runPipelineBench(int argc, char** argv)
         diskPool.setMaxThreadCount(64);
         coldFloor = floorMs(&diskPool, root, coldFiles, walkMs);
         dropPageCache();
-        coldRun = pipeline(root);
+        coldRun = pipeline({root});
         std::printf(
             "cold pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in "
             "%.1f ms (walk %.1f ms) on 64 threads; stall %.1f ms (%.1f ms less CPU freezes; longest %.1f "
-            "ms), publish %.1f ms, %.0f bytes/photo\n",
+            "ms), publish %.1f ms, Restart %.1f ms, %.0f bytes/photo\n",
             coldRun.photos, coldRun.totalMs, coldRun.maxStallAtMs, coldFiles, coldFloor, walkMs,
             coldRun.maxStallMs, coldRun.ownStallMs, coldRun.longestFreezeMs, coldRun.publishMs,
-            bytesPerPhoto(coldRun));
+            coldRun.clearMs, bytesPerPhoto(coldRun));
     }
 
     const double warmUpMs = floorMs(warmPool, root, files, walkMs); // brings the tree into the page cache
     std::printf("warm-up floor: %zu candidates in %.1f ms\n", files, warmUpMs);
-    const RunFigures run = pipeline(root);
+    const RunFigures run = pipeline({root});
     const double floor = floorMs(warmPool, root, files, walkMs);
     std::printf(
         "pipeline: %d photos in %.1f ms (longest stall ended at %.1f ms); floor: %zu files in %.1f ms "
         "(walk %.1f ms); threads=%d; stall %.1f ms (%.1f ms less CPU freezes; longest %.1f ms), publish "
-        "%.1f ms, %.0f bytes/photo\n",
+        "%.1f ms, Restart %.1f ms, %.0f bytes/photo\n",
         run.photos, run.totalMs, run.maxStallAtMs, files, floor, walkMs, warmPool->maxThreadCount(),
-        run.maxStallMs, run.ownStallMs, run.longestFreezeMs, run.publishMs, bytesPerPhoto(run));
+        run.maxStallMs, run.ownStallMs, run.longestFreezeMs, run.publishMs, run.clearMs, bytesPerPhoto(run));
+    const std::vector<fs::path> folders = foldersIn(root);
+    const RunFigures drops = pipeline(folders);
+    std::printf("drops: %zu folders, %d photos in %.1f ms; stall %.1f ms (%.1f ms less CPU freezes), longest "
+                "publish %.1f ms, Restart %.1f ms\n",
+                folders.size(), drops.photos, drops.totalMs, drops.maxStallMs, drops.ownStallMs,
+                drops.publishMs, drops.clearMs);
     if (!run.freezesMeasured)
         std::printf("CPU freezes: not measured (real-time priority needs root)\n");
 
-    // Stalls, publish and memory: the worst of the runs measured.
+    // Stalls, publish, Restart and memory: the worst of the runs measured.
+    const auto worst = [&](double RunFigures::*figure) {
+        return std::max({run.*figure, drops.*figure, coldRun.*figure});
+    };
     std::printf("photos=%d photos_per_s=%.0f floor_ratio=%.2f cpu_us_per_photo=%.1f max_stall_ms=%.1f "
-                "publish_ms=%.1f bytes_per_photo=%.0f",
+                "publish_ms=%.1f clear_ms=%.1f bytes_per_photo=%.0f",
                 run.photos, perSecond(run.photos, run.totalMs), floor > 0 ? run.totalMs / floor : 0.0,
-                cpuUsPerPhoto(run), std::max(run.maxStallMs, coldRun.maxStallMs),
-                std::max(run.publishMs, coldRun.publishMs),
-                std::max(bytesPerPhoto(run), bytesPerPhoto(coldRun)));
+                cpuUsPerPhoto(run), worst(&RunFigures::maxStallMs), worst(&RunFigures::publishMs),
+                worst(&RunFigures::clearMs),
+                std::max({bytesPerPhoto(run), bytesPerPhoto(drops), bytesPerPhoto(coldRun)}));
     if (run.freezesMeasured)
-        std::printf(" own_stall_ms=%.1f cpu_freeze_ms=%.1f", std::max(run.ownStallMs, coldRun.ownStallMs),
-                    std::max(run.longestFreezeMs, coldRun.longestFreezeMs));
+        std::printf(" own_stall_ms=%.1f cpu_freeze_ms=%.1f", worst(&RunFigures::ownStallMs),
+                    worst(&RunFigures::longestFreezeMs));
     if (coldMeasured)
         std::printf(" cold_photos_per_s=%.0f cold_floor_photos_per_s=%.0f",
                     perSecond(coldRun.photos, coldRun.totalMs),

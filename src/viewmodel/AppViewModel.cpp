@@ -2,16 +2,19 @@
 
 #include "FileGatherer.h"
 #include "ProcessingRun.h"
-#include "StatsAnalyzer.h"
+#include "StatsTally.h"
 
 #include <QByteArray>
 #include <QMetaObject>
 #include <QString>
+#include <QThreadPool>
 #include <QVariantMap>
+#include <QtConcurrent>
 
 #include <algorithm>
 #include <climits>
 #include <iterator>
+#include <tuple>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -33,10 +36,24 @@ QVariantList toVariantList(const std::vector<optara::StatItem>& items)
     return list;
 }
 
+// Photos and lists a window lets go of: a million records take tens of ms to
+// free, so a worker frees them.
+template <typename... Held> void freeOnWorker(Held&&... held)
+{
+    QThreadPool::globalInstance()->start(
+        [held = std::make_shared<std::tuple<std::decay_t<Held>...>>(std::forward<Held>(held)...)] {});
+}
+
 } // namespace
 
-AppViewModel::AppViewModel(QObject* parent) : QObject(parent)
+AppViewModel::AppViewModel(QObject* parent)
+    : QObject(parent), tally_(std::make_shared<const optara::StatsTally>())
 {
+}
+
+AppViewModel::~AppViewModel()
+{
+    freeOnWorker(std::move(processedImages_), std::move(finished_), std::move(lists_));
 }
 
 bool AppViewModel::isProcessing() const
@@ -44,7 +61,7 @@ bool AppViewModel::isProcessing() const
     return isProcessing_;
 }
 
-const std::vector<optara::ImageMetadata>& AppViewModel::processedImages() const
+const optara::PhotoList& AppViewModel::processedImages() const
 {
     return processedImages_;
 }
@@ -56,22 +73,22 @@ int AppViewModel::processedImageCount() const
 
 QVariantList AppViewModel::topCameras() const
 {
-    return topCameras_;
+    return lists_[0];
 }
 
 QVariantList AppViewModel::topLenses() const
 {
-    return topLenses_;
+    return lists_[1];
 }
 
 QVariantList AppViewModel::topFocalLengths() const
 {
-    return topFocalLengths_;
+    return lists_[2];
 }
 
 QVariantList AppViewModel::topApertures() const
 {
-    return topApertures_;
+    return lists_[3];
 }
 
 void AppViewModel::processURLs(const QList<QUrl>& urls)
@@ -91,9 +108,11 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
 
 void AppViewModel::clearData()
 {
-    std::vector<optara::ImageMetadata>().swap(processedImages_); // gives the memory back
+    ++clears_;
+    freeOnWorker(std::exchange(processedImages_, {}));
     emit processedImagesChanged();
-    refreshStats();
+    tally_ = std::make_shared<const optara::StatsTally>();
+    refreshStats({});
 }
 
 std::vector<fs::path> AppViewModel::gatherFiles(const std::vector<fs::path>& locations)
@@ -116,30 +135,60 @@ fs::path AppViewModel::localPath(const QUrl& url)
     return fs::path(bytes.toStdString());
 }
 
-void AppViewModel::refreshStats()
+void AppViewModel::finishRun(std::vector<optara::ImageMetadata> photos,
+                             std::shared_ptr<const optara::StatsTally> tally)
 {
-    const auto& analyzer = optara::StatsAnalyzer::shared();
-    topCameras_ = toVariantList(analyzer.topCameras(processedImages_));
-    emit topCamerasChanged();
-    topLenses_ = toVariantList(analyzer.topLenses(processedImages_));
-    emit topLensesChanged();
-    topFocalLengths_ = toVariantList(analyzer.topFocalLengths(processedImages_));
-    emit topFocalLengthsChanged();
-    topApertures_ = toVariantList(analyzer.topApertures(processedImages_));
-    emit topAperturesChanged();
+    finished_.push_back({std::move(photos), std::move(tally)});
+    rankNext();
 }
 
-void AppViewModel::finishRun(std::vector<optara::ImageMetadata> batch)
+void AppViewModel::rankNext()
 {
-    if (processedImages_.empty())
-        processedImages_ = std::move(batch);
-    else
-        processedImages_.insert(processedImages_.end(), std::make_move_iterator(batch.begin()),
-                                std::make_move_iterator(batch.end()));
+    if (ranking_ || finished_.empty())
+        return;
+    ranking_ = true;
+    QtConcurrent::run([held = tally_, batch = finished_.front().tally] {
+        auto tally = std::make_shared<optara::StatsTally>(*held);
+        tally->append(*batch);
+        Lists lists;
+        for (optara::StatList list : optara::allStatLists)
+            lists[static_cast<std::size_t>(list)] = toVariantList(tally->ranked(list));
+        return std::pair(std::shared_ptr<const optara::StatsTally>(std::move(tally)), std::move(lists));
+    })
+        .then(this, [this, clears = clears_](
+                        QFuture<std::pair<std::shared_ptr<const optara::StatsTally>, Lists>> ranked) {
+            ranking_ = false;
+            if (clears == clears_) {
+                auto [tally, lists] = ranked.takeResult();
+                publish(std::move(tally), std::move(lists));
+            }
+            rankNext();
+        });
+}
+
+// The end of one run, in one stretch on the GUI thread.
+void AppViewModel::publish(std::shared_ptr<const optara::StatsTally> tally, Lists lists)
+{
+    processedImages_.append(std::move(finished_.front().photos));
+    finished_.pop_front();
     emit processedImagesChanged();
-    refreshStats();
+    freeOnWorker(std::exchange(tally_, std::move(tally)));
+    refreshStats(std::move(lists));
     if (--runsInFlight_ == 0) {
         isProcessing_ = false;
         emit isProcessingChanged();
     }
+}
+
+void AppViewModel::refreshStats(Lists lists)
+{
+    const Lists old = lists_;
+    constexpr void (AppViewModel::*changed[])() = {
+        &AppViewModel::topCamerasChanged, &AppViewModel::topLensesChanged,
+        &AppViewModel::topFocalLengthsChanged, &AppViewModel::topAperturesChanged};
+    for (std::size_t list = 0; list < lists_.size(); ++list) {
+        lists_[list] = std::move(lists[list]);
+        emit(this->*changed[list])();
+    }
+    freeOnWorker(old);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ImageMetadata.h"
-#include "StatItem.h"
+#include "PhotoList.h"
 
 #include <QList>
 #include <QObject>
@@ -9,12 +9,17 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include <array>
+#include <cstdint>
+#include <deque>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 namespace optara {
 class ProcessingRun;
-}
+class StatsTally;
+} // namespace optara
 
 // The state of one window. Lives on the GUI thread; every property changes
 // there, and a processing run publishes once, at its end.
@@ -31,9 +36,10 @@ class AppViewModel : public QObject {
 
   public:
     explicit AppViewModel(QObject* parent = nullptr);
+    ~AppViewModel() override;
 
     bool isProcessing() const;
-    const std::vector<optara::ImageMetadata>& processedImages() const;
+    const optara::PhotoList& processedImages() const;
     int processedImageCount() const;
     QVariantList topCameras() const;
     QVariantList topLenses() const;
@@ -63,16 +69,29 @@ class AppViewModel : public QObject {
     // URL that names no local file.
     static std::filesystem::path localPath(const QUrl& url);
 
-    void refreshStats();
-    // The end of one run, in one stretch on the GUI thread.
-    void finishRun(std::vector<optara::ImageMetadata> batch);
+    using Lists = std::array<QVariantList, 4>;
+    struct Batch {
+        std::vector<optara::ImageMetadata> photos;
+        std::shared_ptr<const optara::StatsTally> tally;
+    };
+
+    // A run's photos in the order gathered, with their counts.
+    void finishRun(std::vector<optara::ImageMetadata> photos,
+                   std::shared_ptr<const optara::StatsTally> tally);
+    // Ranks the held counts with the next batch's off the GUI thread, one
+    // batch at a time, then publishes that batch.
+    void rankNext();
+    void publish(std::shared_ptr<const optara::StatsTally> tally, Lists lists);
+    void refreshStats(Lists lists);
 
     bool isProcessing_ = false;
-    std::vector<optara::ImageMetadata> processedImages_;
-    QVariantList topCameras_;
-    QVariantList topLenses_;
-    QVariantList topFocalLengths_;
-    QVariantList topApertures_;
+    optara::PhotoList processedImages_;
+    Lists lists_;
+    // The counts behind the lists, over processedImages in order.
+    std::shared_ptr<const optara::StatsTally> tally_;
+    std::deque<Batch> finished_; // runs waiting to be published, oldest first
+    bool ranking_ = false;
+    std::uint64_t clears_ = 0; // a ranking begun before a clear is stale
     // isProcessing goes back to false only when the last run ends.
     int runsInFlight_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "MetadataReader.h"
 #include "ReadJob.h"
 #include "ReadTimer.h"
+#include "StatsTally.h"
 
 #include <QFuture>
 #include <QThreadPool>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -43,26 +45,50 @@ void yieldToGuiThread()
 
 // One reader's slice of a run: files taken one at a time until none are
 // left, the run stops, the slice is full, or the run wants more readers.
-// Slices keep the GUI thread's share to one event per slice.
-std::vector<ImageMetadata> readSlice(const std::shared_ptr<ReadJob>& job)
+// Slices keep the GUI thread's share to one event per slice. The slice's
+// photos are counted here, off the GUI thread.
+ProcessingRun::ReadPhotos readSlice(const std::shared_ptr<ReadJob>& job)
 {
     constexpr std::size_t sliceFiles = 256;
     constexpr auto sliceTime = std::chrono::milliseconds(100);
     yieldToGuiThread();
-    std::vector<ImageMetadata> records;
-    records.reserve(sliceFiles);
+    ProcessingRun::ReadPhotos slice;
+    slice.photos.reserve(sliceFiles);
+    slice.files.reserve(sliceFiles);
+    StatsTally tally;
     ReadTimer timer(job->concurrency);
     std::size_t lane = job->laneToStart();
     for (std::size_t n = 0; n < sliceFiles && !job->stopped.load(std::memory_order_relaxed); ++n) {
         const std::optional<std::size_t> file = job->claim(lane);
         if (!file)
             break;
-        if (auto record = MetadataReader::shared().readMetadata(job->file(*file)))
-            records.push_back(std::move(*record));
+        if (auto record = MetadataReader::shared().readMetadata(job->file(*file))) {
+            tally.add(*record, *file);
+            slice.photos.push_back(std::move(*record));
+            slice.files.push_back(*file);
+        }
         if (timer.fileRead() || timer.elapsed() >= sliceTime)
             break;
     }
-    return records;
+    job->count(tally);
+    return slice;
+}
+
+// The photos in the order of their files, whatever order the readers
+// finished in, so that one drop always gives one batch.
+std::vector<ImageMetadata> inFileOrder(ProcessingRun::ReadPhotos read, std::size_t files)
+{
+    constexpr std::size_t none = SIZE_MAX;
+    std::vector<std::size_t> photoOfFile(files, none);
+    for (std::size_t photo = 0; photo < read.files.size(); ++photo)
+        photoOfFile[read.files[photo]] = photo;
+    std::vector<ImageMetadata> ordered;
+    ordered.reserve(read.photos.size());
+    for (const std::size_t photo : photoOfFile) {
+        if (photo != none)
+            ordered.push_back(std::move(read.photos[photo]));
+    }
+    return ordered;
 }
 
 } // namespace
@@ -100,9 +126,10 @@ void ProcessingRun::read(std::vector<fs::path> files)
         finish();
         return;
     }
-    // No reallocation of the batch while results arrive: moving tens of
-    // thousands of records at once would stall the GUI thread.
-    batch_.reserve(files.size());
+    // No reallocation while results arrive: moving tens of thousands of
+    // records at once would stall the GUI thread.
+    read_.photos.reserve(files.size());
+    read_.files.reserve(files.size());
     job_->setFiles(std::move(files)); // before any reader starts, so never read concurrently
     startReaders();
 }
@@ -117,28 +144,51 @@ void ProcessingRun::startReaders()
     while (job_ && !job_->stopped && !job_->exhausted() &&
            readersRunning_ < std::min(most, job_->concurrency.readers())) {
         ++readersRunning_;
-        QtConcurrent::run(&runPool(), readSlice, job_)
-            .then(this, [this](QFuture<std::vector<ImageMetadata>> slice) { collect(slice.takeResult()); });
+        QtConcurrent::run(&runPool(), readSlice, job_).then(this, [this](QFuture<ReadPhotos> slice) {
+            collect(slice.takeResult());
+        });
     }
 }
 
 // One slice has been read. Nothing is published until the last one.
-void ProcessingRun::collect(std::vector<ImageMetadata> records)
+void ProcessingRun::collect(ReadPhotos slice)
 {
     --readersRunning_;
-    std::move(records.begin(), records.end(), std::back_inserter(batch_));
+    std::move(slice.photos.begin(), slice.photos.end(), std::back_inserter(read_.photos));
+    read_.files.insert(read_.files.end(), slice.files.begin(), slice.files.end());
     startReaders();
     if (readersRunning_ == 0 && job_)
         finish();
 }
 
+// Putting a million photos in order and freeing a million paths take tens of
+// ms: a worker does both.
 void ProcessingRun::finish()
 {
+    if (!owner_) {
+        runPool().start([job = std::move(job_), read = std::move(read_)] {});
+        deleteLater();
+        return;
+    }
+    QtConcurrent::run(&runPool(),
+                      [job = std::move(job_), read = std::move(read_)]() mutable {
+                          auto tally = std::make_shared<const StatsTally>(job->takeTally());
+                          return std::pair(inFileOrder(std::move(read), job->fileCount()), std::move(tally));
+                      })
+        .then(
+            this,
+            [this](QFuture<std::pair<std::vector<ImageMetadata>, std::shared_ptr<const StatsTally>>> batch) {
+                auto [photos, tally] = batch.takeResult();
+                handOver(std::move(photos), std::move(tally));
+            });
+}
+
+void ProcessingRun::handOver(std::vector<ImageMetadata> batch, std::shared_ptr<const StatsTally> tally)
+{
     if (owner_)
-        owner_->finishRun(std::move(batch_));
-    // A million paths, or the records of a closed window, take tens of ms to
-    // free: a worker frees them.
-    runPool().start([job = std::move(job_), batch = std::move(batch_)] {});
+        owner_->finishRun(std::move(batch), std::move(tally));
+    else
+        runPool().start([batch = std::move(batch)] {});
     deleteLater();
 }
 

@@ -15,6 +15,7 @@ class AppViewModel;
 namespace optara {
 
 class ReadJob;
+class StatsTally;
 
 // One processing run: the walk, then the reads, then the hand-over of the
 // batch. Lives on the GUI thread and deletes itself once every reader has
@@ -30,17 +31,24 @@ class ProcessingRun : public QObject {
     // after the timeout: a share that stopped answering holds them.
     static bool waitForReads(std::chrono::milliseconds timeout);
 
+    // Photos read so far, each with the position of its file in the run.
+    struct ReadPhotos {
+        std::vector<ImageMetadata> photos;
+        std::vector<std::size_t> files;
+    };
+
   private:
     void read(std::vector<std::filesystem::path> files);
     void startReaders();
-    void collect(std::vector<ImageMetadata> records);
+    void collect(ReadPhotos slice);
     void finish();
+    void handOver(std::vector<ImageMetadata> batch, std::shared_ptr<const StatsTally> tally);
 
     QPointer<AppViewModel> owner_;
     std::vector<std::filesystem::path> locations_;
     std::shared_ptr<ReadJob> job_;
     int readersRunning_ = 0;
-    std::vector<ImageMetadata> batch_;
+    ReadPhotos read_;
 };
 
 } // namespace optara

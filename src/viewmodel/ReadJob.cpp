@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace optara {
 
@@ -39,6 +40,18 @@ std::optional<std::size_t> ReadJob::claim(std::size_t& lane)
             return file;
     }
     return std::nullopt;
+}
+
+void ReadJob::count(const StatsTally& slice)
+{
+    const std::lock_guard lock(tallyMutex_);
+    tally_.merge(slice, 0);
+}
+
+StatsTally ReadJob::takeTally()
+{
+    const std::lock_guard lock(tallyMutex_);
+    return std::move(tally_);
 }
 
 } // namespace optara

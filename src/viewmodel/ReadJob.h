@@ -1,11 +1,13 @@
 #pragma once
 
 #include "ReadConcurrency.h"
+#include "StatsTally.h"
 
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -29,6 +31,7 @@ class ReadJob {
 
     void setFiles(std::vector<std::filesystem::path> files);
     const std::filesystem::path& file(std::size_t index) const { return files_[index]; }
+    std::size_t fileCount() const { return files_.size(); }
     bool exhausted() const;
 
     // The lane a new reader starts down.
@@ -36,6 +39,11 @@ class ReadJob {
     // The next file down the reader's lane or, once that is done, the next
     // lane with files left; none when every file is taken.
     std::optional<std::size_t> claim(std::size_t& lane);
+
+    // Adds the counts of the photos a reader read; positions are the files'.
+    void count(const StatsTally& slice);
+    // The counts of every photo read, once no reader counts any more.
+    StatsTally takeTally();
 
     std::atomic<bool> stopped = false;
     ReadConcurrency concurrency;
@@ -49,6 +57,8 @@ class ReadJob {
     std::vector<std::filesystem::path> files_;
     std::array<Lane, mostReaders> lanes_;
     std::atomic<std::size_t> nextLane_ = 0;
+    std::mutex tallyMutex_;
+    StatsTally tally_;
 };
 
 } // namespace optara
