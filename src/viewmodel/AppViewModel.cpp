@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <iterator>
 #include <tuple>
 #include <utility>
 
