@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -47,12 +46,12 @@ void yieldToGuiThread()
 // left, the run stops, the slice is full, or the run wants more readers.
 // Slices keep the GUI thread's share to one event per slice. The slice's
 // photos are counted here, off the GUI thread.
-ProcessingRun::ReadPhotos readSlice(const std::shared_ptr<ReadJob>& job)
+ProcessingRun::Slice readSlice(const std::shared_ptr<ReadJob>& job)
 {
     constexpr std::size_t sliceFiles = 256;
     constexpr auto sliceTime = std::chrono::milliseconds(100);
     yieldToGuiThread();
-    ProcessingRun::ReadPhotos slice;
+    ProcessingRun::Slice slice;
     slice.photos.reserve(sliceFiles);
     slice.files.reserve(sliceFiles);
     StatsTally tally;
@@ -76,17 +75,25 @@ ProcessingRun::ReadPhotos readSlice(const std::shared_ptr<ReadJob>& job)
 
 // The photos in the order of their files, whatever order the readers
 // finished in, so that one drop always gives one batch.
-std::vector<ImageMetadata> inFileOrder(ProcessingRun::ReadPhotos read, std::size_t files)
+std::vector<ImageMetadata> inFileOrder(std::vector<ProcessingRun::Slice> slices, std::size_t files)
 {
-    constexpr std::size_t none = SIZE_MAX;
-    std::vector<std::size_t> photoOfFile(files, none);
-    for (std::size_t photo = 0; photo < read.files.size(); ++photo)
-        photoOfFile[read.files[photo]] = photo;
+    struct Place {
+        std::uint32_t slice = UINT32_MAX;
+        std::uint32_t photo = 0;
+    };
+    std::vector<Place> places(files);
+    std::size_t photos = 0;
+    for (std::size_t slice = 0; slice < slices.size(); ++slice) {
+        const std::vector<std::size_t>& read = slices[slice].files;
+        for (std::size_t photo = 0; photo < read.size(); ++photo)
+            places[read[photo]] = {static_cast<std::uint32_t>(slice), static_cast<std::uint32_t>(photo)};
+        photos += read.size();
+    }
     std::vector<ImageMetadata> ordered;
-    ordered.reserve(read.photos.size());
-    for (const std::size_t photo : photoOfFile) {
-        if (photo != none)
-            ordered.push_back(std::move(read.photos[photo]));
+    ordered.reserve(photos);
+    for (const Place& place : places) {
+        if (place.slice != UINT32_MAX)
+            ordered.push_back(std::move(slices[place.slice].photos[place.photo]));
     }
     return ordered;
 }
@@ -126,10 +133,6 @@ void ProcessingRun::read(std::vector<fs::path> files)
         finish();
         return;
     }
-    // No reallocation while results arrive: moving tens of thousands of
-    // records at once would stall the GUI thread.
-    read_.photos.reserve(files.size());
-    read_.files.reserve(files.size());
     job_->setFiles(std::move(files)); // before any reader starts, so never read concurrently
     startReaders();
 }
@@ -144,18 +147,18 @@ void ProcessingRun::startReaders()
     while (job_ && !job_->stopped && !job_->exhausted() &&
            readersRunning_ < std::min(most, job_->concurrency.readers())) {
         ++readersRunning_;
-        QtConcurrent::run(&runPool(), readSlice, job_).then(this, [this](QFuture<ReadPhotos> slice) {
+        QtConcurrent::run(&runPool(), readSlice, job_).then(this, [this](QFuture<Slice> slice) {
             collect(slice.takeResult());
         });
     }
 }
 
 // One slice has been read. Nothing is published until the last one.
-void ProcessingRun::collect(ReadPhotos slice)
+void ProcessingRun::collect(Slice slice)
 {
     --readersRunning_;
-    std::move(slice.photos.begin(), slice.photos.end(), std::back_inserter(read_.photos));
-    read_.files.insert(read_.files.end(), slice.files.begin(), slice.files.end());
+    if (!slice.photos.empty())
+        slices_.push_back(std::move(slice));
     startReaders();
     if (readersRunning_ == 0 && job_)
         finish();
@@ -166,14 +169,15 @@ void ProcessingRun::collect(ReadPhotos slice)
 void ProcessingRun::finish()
 {
     if (!owner_) {
-        runPool().start([job = std::move(job_), read = std::move(read_)] {});
+        runPool().start([job = std::move(job_), slices = std::move(slices_)] {});
         deleteLater();
         return;
     }
     QtConcurrent::run(&runPool(),
-                      [job = std::move(job_), read = std::move(read_)]() mutable {
+                      [job = std::move(job_), slices = std::move(slices_)]() mutable {
                           auto tally = std::make_shared<const StatsTally>(job->takeTally());
-                          return std::pair(inFileOrder(std::move(read), job->fileCount()), std::move(tally));
+                          return std::pair(inFileOrder(std::move(slices), job->fileCount()),
+                                           std::move(tally));
                       })
         .then(
             this,

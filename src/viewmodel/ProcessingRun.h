@@ -31,8 +31,8 @@ class ProcessingRun : public QObject {
     // after the timeout: a share that stopped answering holds them.
     static bool waitForReads(std::chrono::milliseconds timeout);
 
-    // Photos read so far, each with the position of its file in the run.
-    struct ReadPhotos {
+    // The photos one reader read, each with the position of its file in the run.
+    struct Slice {
         std::vector<ImageMetadata> photos;
         std::vector<std::size_t> files;
     };
@@ -40,7 +40,7 @@ class ProcessingRun : public QObject {
   private:
     void read(std::vector<std::filesystem::path> files);
     void startReaders();
-    void collect(ReadPhotos slice);
+    void collect(Slice slice);
     void finish();
     void handOver(std::vector<ImageMetadata> batch, std::shared_ptr<const StatsTally> tally);
 
@@ -48,7 +48,8 @@ class ProcessingRun : public QObject {
     std::vector<std::filesystem::path> locations_;
     std::shared_ptr<ReadJob> job_;
     int readersRunning_ = 0;
-    ReadPhotos read_;
+    // Kept as the readers made them: the GUI thread moves no photo.
+    std::vector<Slice> slices_;
 };
 
 } // namespace optara
