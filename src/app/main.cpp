@@ -11,6 +11,7 @@
 
 int main(int argc, char* argv[])
 {
+    optara::ProcessingRun::separateThreadHeaps();
     // A widgets application, for the open panel.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Optara"));

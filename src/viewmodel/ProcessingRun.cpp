@@ -10,6 +10,7 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -108,6 +109,15 @@ ProcessingRun::ProcessingRun(AppViewModel* owner, std::vector<fs::path> location
             if (job_)
                 job_->stopped = true;
         });
+}
+
+// A reader's allocation can wait tens of ms for memory the kernel reclaims,
+// holding its heap's lock: a heap shared with the GUI thread would hold the
+// GUI thread as long. glibc shares heaps once threads outnumber 8 per core.
+void ProcessingRun::separateThreadHeaps()
+{
+    constexpr int heaps = 2 * (ReadJob::mostReaders + 1);
+    ::mallopt(M_ARENA_MAX, heaps);
 }
 
 bool ProcessingRun::waitForReads(std::chrono::milliseconds timeout)

@@ -27,6 +27,10 @@ class ProcessingRun : public QObject {
 
     void start();
 
+    // Gives every thread a heap of its own. Called first in main, before any
+    // thread starts.
+    static void separateThreadHeaps();
+
     // Waits until no run reads any more. False when reads are still going
     // after the timeout: a share that stopped answering holds them.
     static bool waitForReads(std::chrono::milliseconds timeout);
