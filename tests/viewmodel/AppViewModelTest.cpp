@@ -409,7 +409,7 @@ void AppViewModelTest::largeRunReadsEachMentionOnceBelowTheGuiThread()
     QVERIFY(waitUntilIdle(model));
     std::map<std::string, int> reads;
     for (const auto& photo : model.processedImages())
-        ++reads[std::string(photo.url())];
+        ++reads[photo.url()];
     QCOMPARE(int(reads.size()), bigCount_);
     QVERIFY(
         std::all_of(reads.begin(), reads.end(), [&](const auto& read) { return read.second == mentions; }));
