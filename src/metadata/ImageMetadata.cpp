@@ -4,8 +4,6 @@
 #include "Text.h"
 
 #include <cmath>
-#include <cstring>
-#include <limits>
 
 namespace optara {
 
@@ -32,6 +30,11 @@ bool sameText(std::optional<std::string_view> a, std::optional<std::string_view>
     return !a || text::canonicallyEqual(*a, *b);
 }
 
+SharedText reused(std::optional<std::string_view> text)
+{
+    return text ? SharedText::reusing(*text) : SharedText();
+}
+
 template <typename T, typename HashValue>
 void hashOptional(std::size_t& seed, const std::optional<T>& value, HashValue hashValue)
 {
@@ -49,34 +52,19 @@ ImageMetadata::ImageMetadata(std::string_view url, std::optional<std::string_vie
                              std::optional<double> shutterSpeed, std::optional<TimePoint> creationDate)
     : id_(Uuid::random())
 {
-    const std::string_view texts[] = {url, cameraMake.value_or(""), cameraModel.value_or(""),
-                                      lensModel.value_or("")};
-    // Offsets are 32-bit; texts read from a photo are far below that, so
-    // anything longer is cut rather than allowed to wrap.
-    constexpr std::size_t limit = std::numeric_limits<std::uint32_t>::max();
-    std::size_t total = 0;
-    std::size_t lengths[std::size(texts)];
-    for (std::size_t i = 0; i < std::size(texts); ++i) {
-        lengths[i] = std::min(texts[i].size(), limit - total);
-        total += lengths[i];
-    }
-    auto block = std::make_shared_for_overwrite<char[]>(total == 0 ? 1 : total);
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < std::size(texts); ++i) {
-        if (lengths[i] > 0)
-            std::memcpy(block.get() + end, texts[i].data(), lengths[i]);
-        end += lengths[i];
-        textEnds_[i] = static_cast<std::uint32_t>(end);
-    }
-    texts_ = std::move(block);
-
+    const std::size_t slash = url.rfind('/');
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    if (nameStart > 0)
+        folder_ = SharedText::reusing(url.substr(0, nameStart));
+    if (nameStart < url.size())
+        name_ = SharedText(url.substr(nameStart));
+    make_ = reused(cameraMake);
+    model_ = reused(cameraModel);
+    lens_ = reused(lensModel);
     auto mark = [this](Field field, bool present) {
         if (present)
             present_ = static_cast<std::uint8_t>(present_ | (1u << static_cast<unsigned>(field)));
     };
-    mark(Field::Make, cameraMake.has_value());
-    mark(Field::Model, cameraModel.has_value());
-    mark(Field::Lens, lensModel.has_value());
     mark(Field::FocalLength, focalLength.has_value());
     mark(Field::Aperture, aperture.has_value());
     mark(Field::Iso, iso.has_value());
@@ -89,13 +77,13 @@ ImageMetadata::ImageMetadata(std::string_view url, std::optional<std::string_vie
     creationDate_ = creationDate ? creationDate->time_since_epoch().count() : 0;
 }
 
-std::optional<std::string_view> ImageMetadata::text(Text which) const
+std::string ImageMetadata::url() const
 {
-    auto index = static_cast<std::size_t>(which);
-    if (which != Text::Url && !has(static_cast<Field>(index - 1)))
-        return std::nullopt;
-    std::size_t begin = index == 0 ? 0 : textEnds_[index - 1];
-    return std::string_view(texts_.get() + begin, textEnds_[index] - begin);
+    const std::string_view folder = folder_.view(), name = name_.view();
+    std::string url;
+    url.reserve(folder.size() + name.size());
+    url.append(folder).append(name);
+    return url;
 }
 
 std::optional<double> ImageMetadata::number(Field field, double value) const
@@ -139,17 +127,19 @@ std::string ImageMetadata::lensName() const
 
 bool operator==(const ImageMetadata& a, const ImageMetadata& b)
 {
-    return a.id() == b.id() && a.url() == b.url() && sameText(a.cameraMake(), b.cameraMake()) &&
-           sameText(a.cameraModel(), b.cameraModel()) && sameText(a.lensModel(), b.lensModel()) &&
-           sameReal(a.focalLength(), b.focalLength()) && sameReal(a.aperture(), b.aperture()) &&
-           a.iso() == b.iso() && sameReal(a.shutterSpeed(), b.shutterSpeed()) &&
-           a.creationDate() == b.creationDate();
+    // The split of a url is fixed, so equal urls have equal parts.
+    return a.id() == b.id() && a.folder_.view() == b.folder_.view() && a.name_.view() == b.name_.view() &&
+           sameText(a.cameraMake(), b.cameraMake()) && sameText(a.cameraModel(), b.cameraModel()) &&
+           sameText(a.lensModel(), b.lensModel()) && sameReal(a.focalLength(), b.focalLength()) &&
+           sameReal(a.aperture(), b.aperture()) && a.iso() == b.iso() &&
+           sameReal(a.shutterSpeed(), b.shutterSpeed()) && a.creationDate() == b.creationDate();
 }
 
 std::size_t ImageMetadata::hash() const
 {
     std::size_t seed = id_.hash();
-    detail::hashCombine(seed, std::hash<std::string_view>{}(url()));
+    for (const SharedText* part : {&folder_, &name_})
+        detail::hashCombine(seed, std::hash<std::string_view>{}(part->view()));
     for (auto field : {cameraMake(), cameraModel(), lensModel()})
         hashOptional(seed, field, text::canonicalHash);
     hashOptional(seed, focalLength(), detail::hashReal);

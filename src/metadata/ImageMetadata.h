@@ -1,11 +1,11 @@
 #pragma once
 
+#include "SharedText.h"
 #include "Uuid.h"
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,8 +13,10 @@
 namespace optara {
 
 // One analysed photo. Immutable; every construction draws a fresh id, so two
-// separately built records are never equal. Texts are stored as read, and all
-// of them share one immutable heap block so that a held record stays small.
+// separately built records are never equal. Texts are stored as read, each cut
+// at 2^32 - 1 bytes (the url's folder and file name apart). A window holds many
+// records, so the url's folder and the camera texts are shared with the
+// records built just before on the same thread.
 class ImageMetadata {
   public:
     using TimePoint = std::chrono::system_clock::time_point;
@@ -26,11 +28,11 @@ class ImageMetadata {
                   std::optional<TimePoint> creationDate);
 
     const Uuid& id() const { return id_; }
-    // The file's path, exactly as handed to the reader.
-    std::string_view url() const { return text(Text::Url).value_or(std::string_view{}); }
-    std::optional<std::string_view> cameraMake() const { return text(Text::Make); }
-    std::optional<std::string_view> cameraModel() const { return text(Text::Model); }
-    std::optional<std::string_view> lensModel() const { return text(Text::Lens); }
+    // The file's path, exactly as handed to the reader; joined on every call.
+    std::string url() const;
+    std::optional<std::string_view> cameraMake() const { return text(make_); }
+    std::optional<std::string_view> cameraModel() const { return text(model_); }
+    std::optional<std::string_view> lensModel() const { return text(lens_); }
     std::optional<double> focalLength() const { return number(Field::FocalLength, focalLength_); }
     std::optional<double> aperture() const { return number(Field::Aperture, aperture_); }
     std::optional<std::int64_t> iso() const;
@@ -45,25 +47,22 @@ class ImageMetadata {
     std::size_t hash() const;
 
   private:
-    enum class Text : std::uint8_t { Url, Make, Model, Lens, Count };
-    enum class Field : std::uint8_t {
-        Make,
-        Model,
-        Lens,
-        FocalLength,
-        Aperture,
-        Iso,
-        ShutterSpeed,
-        CreationDate
-    };
+    enum class Field : std::uint8_t { FocalLength, Aperture, Iso, ShutterSpeed, CreationDate };
 
     bool has(Field field) const { return (present_ >> static_cast<unsigned>(field)) & 1u; }
-    std::optional<std::string_view> text(Text which) const;
+    static std::optional<std::string_view> text(const SharedText& text)
+    {
+        return text ? std::optional(text.view()) : std::nullopt;
+    }
     std::optional<double> number(Field field, double value) const;
 
     Uuid id_;
-    std::shared_ptr<const char[]> texts_;
-    std::uint32_t textEnds_[static_cast<std::size_t>(Text::Count)] = {};
+    // The url split after its last '/'; null when a part is empty.
+    SharedText folder_;
+    SharedText name_;
+    SharedText make_;
+    SharedText model_;
+    SharedText lens_;
     double focalLength_ = 0;
     double aperture_ = 0;
     double shutterSpeed_ = 0;

@@ -1,9 +1,14 @@
+#include "AllocatedBytes.h"
 #include "ImageMetadata.h"
 #include "StatItem.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <latch>
+#include <thread>
+#include <vector>
 
 namespace optara {
 namespace {
@@ -11,13 +16,24 @@ namespace {
 using Text = std::optional<std::string_view>;
 using namespace std::literals;
 
-ImageMetadata photo(Text make, Text model, Text lens = "Zoom", std::optional<double> focal = 50)
+ImageMetadata photoAt(std::string_view url, Text make = "Acme", Text model = "Z7", Text lens = "Zoom",
+                      std::optional<double> focal = 50)
 {
-    return ImageMetadata("/a.jpg", make, model, lens, focal, 2.8, 400, 0.004,
+    return ImageMetadata(url, make, model, lens, focal, 2.8, 400, 0.004,
                          ImageMetadata::TimePoint(1'700'000s));
 }
 
-// Texts are packed into one block and presence into bits: empty, zero and odd bytes stay apart from absent.
+ImageMetadata photo(Text make, Text model, Text lens = "Zoom", std::optional<double> focal = 50)
+{
+    return photoAt("/a.jpg", make, model, lens, focal);
+}
+
+std::tuple<std::string, Text, Text, Text> texts(const ImageMetadata& r)
+{
+    return {r.url(), r.cameraMake(), r.cameraModel(), r.lensModel()};
+}
+
+// Empty, zero and odd bytes stay apart from absent, in texts and numbers alike.
 TEST(Records, KeepsEveryFieldAsGivenAndAbsenceDistinctFromEmpty)
 {
     const ImageMetadata::TimePoint when(1'234'567'890s);
@@ -65,6 +81,121 @@ TEST(Records, EqualityAndHashHoldOnlyBetweenCopies)
     const StatItem item("Acme Z7", 3), itemCopy = item;
     EXPECT_TRUE(itemCopy == item && std::hash<StatItem>{}(itemCopy) == std::hash<StatItem>{}(item));
     EXPECT_NE(StatItem("Acme Z7", 3), item);
+}
+
+// Records of one thread share folders: each url comes back as given, after
+// records of other folders of the same size, of nested ones and of none.
+TEST(Records, UrlComesBackByteForByte)
+{
+    // clang-format off
+    const std::string_view urls[] = {
+        "/p/1.jpg", "/q/1.jpg", "/p/2.jpg", "/p/q/1.jpg", "/p/", "/a.jpg", "a.jpg", "", "/", "//", "p/q/",
+        "/p\0q/\xFF\0.jpg"sv, "/p\0r/\xFF\0.jpg"sv, "/\xC3/\0"sv,
+    };
+    // clang-format on
+    std::vector<ImageMetadata> records;
+    for (const std::string_view url : urls)
+        records.push_back(photoAt(url));
+    for (std::size_t i = 0; i < records.size(); ++i)
+        EXPECT_EQ(records[i].url(), urls[i]) << i;
+}
+
+// Records built one after another on a thread share a block for each text
+// that recurs, and never one for texts whose bytes differ.
+TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
+{
+    // clang-format off
+    const std::tuple<Text, Text, Text> cameras[] = {
+        {"Acme", "Z7", "Zoom"}, {"Acme", "Z7", "Zoom"}, {"Acme", "Z8", "Zoom"}, {"Acme", "Z7", {}},
+        {"Acme ", "Z7", "Zoom\0"sv}, {"", "Z7", ""}, {"", {}, "Zoom"}, {"acme", "Acme", "Z7"},
+        {"Le\u0301ica", "L\u00E9ica", "Le\u0301ica"},
+    };
+    // clang-format on
+    std::vector<ImageMetadata> records;
+    std::vector<Text> held;
+    for (const auto& [make, model, lens] : cameras) {
+        const ImageMetadata& r = records.emplace_back(photoAt("/p/a.jpg", make, model, lens));
+        EXPECT_EQ(std::tuple(r.cameraMake(), r.cameraModel(), r.lensModel()), std::tuple(make, model, lens));
+    }
+    for (const ImageMetadata& r : records)
+        held.insert(held.end(), {r.cameraMake(), r.cameraModel(), r.lensModel()});
+    for (std::size_t i = 0; i < held.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (held[i] && held[j]) {
+                EXPECT_EQ(held[i]->data() == held[j]->data(), *held[i] == *held[j]) << j << " and " << i;
+            }
+}
+
+// What a window holds per photo, its slot in a vector included, stays well
+// within 200 bytes: a record's folder and camera texts, however long, are the
+// blocks of the record built before it.
+TEST(Records, HeldRecordCostsItsSlotAndFileNameOnly)
+{
+    const std::string folder = "/home/user/Pictures/" + std::string(300, 'f') + "/";
+    const std::string make(100, 'm'), model(100, 'o'), lens(100, 'l');
+    std::vector<std::string> urls;
+    for (int i = 0; i < 1000; ++i)
+        urls.push_back(folder + "IMG_" + std::to_string(1000 + i) + ".JPG");
+    std::vector<ImageMetadata> records;
+    records.reserve(urls.size());
+    records.push_back(photoAt(urls[0], make, model, lens));
+    const std::uint64_t before = testing::allocatedBytes();
+    for (std::size_t i = 1; i < urls.size(); ++i)
+        records.push_back(photoAt(urls[i], make, model, lens));
+    const double allocated = double(testing::allocatedBytes() - before) / double(urls.size() - 1);
+    EXPECT_LE(double(sizeof(ImageMetadata)) + allocated, 160.0);
+}
+
+// Copies and moves keep their texts when the original and every recent text of
+// the thread are gone and their memory is handed out again.
+TEST(Records, CopiesAndMovesOutliveTheOriginal)
+{
+    const std::string url = "/p/" + std::string(40, 'n'), make(40, 'm'), model(40, 'o'), lens(40, 'l');
+    auto original = std::make_unique<ImageMetadata>(photoAt(url, make, model, lens));
+    ImageMetadata copy = *original;
+    ImageMetadata assigned = photo({}, {});
+    assigned = *original;
+    ImageMetadata moved = std::move(*original);
+    original.reset();
+    for (int i = 0; i < 64; ++i) {
+        const std::string other(40, static_cast<char>('0' + i));
+        photoAt("/p/" + other, other, other, other);
+    }
+    for (const ImageMetadata* r : {&copy, &assigned, &moved})
+        EXPECT_EQ(texts(*r), std::tuple(url, make, model, lens));
+    EXPECT_TRUE(copy == assigned && copy == moved);
+}
+
+// Records built on some threads, then copied on others at once and dropped
+// there while the rest still read them: the counts of shared texts stay exact.
+TEST(Records, RecordsMadeAndDroppedOnManyThreadsStayIntact)
+{
+    constexpr int threads = 4, perThread = 300;
+    auto url = [](int t, int i) { return "/p/" + std::to_string(t) + "/" + std::to_string(i) + ".jpg"; };
+    std::vector<std::vector<ImageMetadata>> built(threads);
+    {
+        std::vector<std::jthread> builders;
+        for (int t = 0; t < threads; ++t)
+            builders.emplace_back([&, t] {
+                for (int i = 0; i < perThread; ++i)
+                    built[t].push_back(photoAt(url(t, i)));
+            });
+    }
+    std::latch copied(threads);
+    std::atomic<int> wrong = 0;
+    {
+        std::vector<std::jthread> users;
+        for (int t = 0; t < threads; ++t)
+            users.emplace_back([&, t] {
+                const std::vector<std::vector<ImageMetadata>> mine = built;
+                copied.arrive_and_wait();
+                built[t].clear();
+                for (int u = 0; u < threads; ++u)
+                    for (int i = 0; i < perThread; ++i)
+                        wrong += texts(mine[u][i]) != std::tuple(url(u, i), "Acme", "Z7", "Zoom");
+            });
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 } // namespace
