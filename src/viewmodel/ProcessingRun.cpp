@@ -6,9 +6,8 @@
 #include "ReadTimer.h"
 #include "StatsTally.h"
 
-#include <QFuture>
+#include <QMetaObject>
 #include <QThreadPool>
-#include <QtConcurrent>
 
 #include <malloc.h>
 #include <sys/resource.h>
@@ -43,26 +42,24 @@ void yieldToGuiThread()
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), workerNice);
 }
 
-// One reader's slice of a run: files taken one at a time until none are
-// left, the run stops, the slice is full, or the run wants more readers.
-// Slices keep the GUI thread's share to one event per slice. The slice's
-// photos are counted here, off the GUI thread.
-ProcessingRun::Slice readSlice(const std::shared_ptr<ReadJob>& job)
+// One slice of reading: files taken one at a time until none are left, the
+// run stops, the slice is full, or the run wants more readers; the photos
+// found and their counts are then kept in the job.
+void readSlice(ReadJob& job)
 {
     constexpr std::size_t sliceFiles = 256;
     constexpr auto sliceTime = std::chrono::milliseconds(100);
-    yieldToGuiThread();
-    ProcessingRun::Slice slice;
+    ReadJob::Slice slice;
     slice.photos.reserve(sliceFiles);
     slice.files.reserve(sliceFiles);
     StatsTally tally;
-    ReadTimer timer(job->concurrency);
-    std::size_t lane = job->laneToStart();
-    for (std::size_t n = 0; n < sliceFiles && !job->stopped.load(std::memory_order_relaxed); ++n) {
-        const std::optional<std::size_t> file = job->claim(lane);
+    ReadTimer timer(job.concurrency);
+    std::size_t lane = job.laneToStart();
+    for (std::size_t n = 0; n < sliceFiles && !job.stopped.load(std::memory_order_relaxed); ++n) {
+        const std::optional<std::size_t> file = job.claim(lane);
         if (!file)
             break;
-        if (auto record = MetadataReader::shared().readMetadata(job->file(*file))) {
+        if (auto record = MetadataReader::shared().readMetadata(job.file(*file))) {
             tally.add(*record, *file);
             slice.photos.push_back(std::move(*record));
             slice.files.push_back(*file);
@@ -70,33 +67,7 @@ ProcessingRun::Slice readSlice(const std::shared_ptr<ReadJob>& job)
         if (timer.fileRead() || timer.elapsed() >= sliceTime)
             break;
     }
-    job->count(tally);
-    return slice;
-}
-
-// The photos in the order of their files, whatever order the readers
-// finished in, so that one drop always gives one batch.
-std::vector<ImageMetadata> inFileOrder(std::vector<ProcessingRun::Slice> slices, std::size_t files)
-{
-    struct Place {
-        std::uint32_t slice = UINT32_MAX;
-        std::uint32_t photo = 0;
-    };
-    std::vector<Place> places(files);
-    std::size_t photos = 0;
-    for (std::size_t slice = 0; slice < slices.size(); ++slice) {
-        const std::vector<std::size_t>& read = slices[slice].files;
-        for (std::size_t photo = 0; photo < read.size(); ++photo)
-            places[read[photo]] = {static_cast<std::uint32_t>(slice), static_cast<std::uint32_t>(photo)};
-        photos += read.size();
-    }
-    std::vector<ImageMetadata> ordered;
-    ordered.reserve(photos);
-    for (const Place& place : places) {
-        if (place.slice != UINT32_MAX)
-            ordered.push_back(std::move(slices[place.slice].photos[place.photo]));
-    }
-    return ordered;
+    job.keep(std::move(slice), tally);
 }
 
 } // namespace
@@ -105,10 +76,7 @@ ProcessingRun::ProcessingRun(AppViewModel* owner, std::vector<fs::path> location
     : owner_(owner), locations_(std::move(locations)), job_(std::make_shared<ReadJob>())
 {
     if (owner != nullptr)
-        connect(owner, &QObject::destroyed, this, [this] {
-            if (job_)
-                job_->stopped = true;
-        });
+        connect(owner, &QObject::destroyed, this, [this] { job_->stopped = true; });
 }
 
 // A reader's allocation can wait tens of ms for memory the kernel reclaims,
@@ -131,78 +99,71 @@ void ProcessingRun::start()
         deleteLater();
         return;
     }
-    QtConcurrent::run(&runPool(), [locations = std::move(locations_)] {
+    runPool().start([job = job_, run = this, locations = std::move(locations_)] {
         yieldToGuiThread();
-        return AppViewModel::gatherFiles(locations);
-    }).then(this, [this](QFuture<std::vector<fs::path>> walk) { read(walk.takeResult()); });
+        job->setFiles(AppViewModel::gatherFiles(locations));
+        // No reader to finish the run: no files, or the window is gone.
+        if (startReaders(job, run) == 0)
+            finishReads(*job, run);
+    });
 }
 
-void ProcessingRun::read(std::vector<fs::path> files)
+// Readers at most double at a time: a burst of tens of threads waking at once
+// would hold the GUI thread off its CPU. Returns how many were started.
+int ProcessingRun::startReaders(const std::shared_ptr<ReadJob>& job, ProcessingRun* run)
 {
-    if (files.empty() || !owner_) {
-        finish();
-        return;
+    int running = job->readersRunning.load();
+    const int most = std::min(2 * running + 2, job->concurrency.readers());
+    int started = 0;
+    while (running < most && !job->stopped && !job->exhausted()) {
+        if (job->readersRunning.compare_exchange_weak(running, running + 1)) {
+            ++running;
+            ++started;
+            runPool().start([job, run] { read(job, run); });
+        }
     }
-    job_->setFiles(std::move(files)); // before any reader starts, so never read concurrently
-    startReaders();
+    return started;
 }
 
-// A slice read before then() is collected inside it, and may finish the run:
-// then there is no job left to start readers for.
-void ProcessingRun::startReaders()
+// A reader reads slice after slice. It leaves early when the run wants fewer
+// readers, never as the last one; the last to leave finishes the run.
+void ProcessingRun::read(const std::shared_ptr<ReadJob>& job, ProcessingRun* run)
 {
-    // At most twice as many readers at a time: a burst of tens of threads
-    // waking at once would hold the GUI thread off its CPU.
-    const int most = 2 * readersRunning_ + 2;
-    while (job_ && !job_->stopped && !job_->exhausted() &&
-           readersRunning_ < std::min(most, job_->concurrency.readers())) {
-        ++readersRunning_;
-        QtConcurrent::run(&runPool(), readSlice, job_).then(this, [this](QFuture<Slice> slice) {
-            collect(slice.takeResult());
-        });
+    yieldToGuiThread();
+    for (;;) {
+        readSlice(*job);
+        if (job->stopped || job->exhausted())
+            break;
+        int running = job->readersRunning.load();
+        if (running > job->concurrency.readers() &&
+            job->readersRunning.compare_exchange_strong(running, running - 1))
+            return;
+        startReaders(job, run);
     }
-}
-
-// One slice has been read. Nothing is published until the last one.
-void ProcessingRun::collect(Slice slice)
-{
-    --readersRunning_;
-    if (!slice.photos.empty())
-        slices_.push_back(std::move(slice));
-    startReaders();
-    if (readersRunning_ == 0 && job_)
-        finish();
+    if (job->readersRunning.fetch_sub(1) == 1)
+        finishReads(*job, run);
 }
 
 // Putting a million photos in order and freeing a million paths take tens of
-// ms: a worker does both.
-void ProcessingRun::finish()
+// ms: the last reader does both. A closed window's photos are freed here.
+void ProcessingRun::finishReads(ReadJob& job, ProcessingRun* run)
 {
-    if (!owner_) {
-        runPool().start([job = std::move(job_), slices = std::move(slices_)] {});
-        deleteLater();
-        return;
-    }
-    QtConcurrent::run(&runPool(),
-                      [job = std::move(job_), slices = std::move(slices_)]() mutable {
-                          auto tally = std::make_shared<const StatsTally>(job->takeTally());
-                          return std::pair(inFileOrder(std::move(slices), job->fileCount()),
-                                           std::move(tally));
-                      })
-        .then(
-            this,
-            [this](QFuture<std::pair<std::vector<ImageMetadata>, std::shared_ptr<const StatsTally>>> batch) {
-                auto [photos, tally] = batch.takeResult();
-                handOver(std::move(photos), std::move(tally));
-            });
+    auto [photos, tally] = job.takeResult();
+    if (job.stopped)
+        photos.clear();
+    QMetaObject::invokeMethod(
+        run,
+        [run, photos = std::move(photos),
+         tally = std::make_shared<const StatsTally>(std::move(tally))]() mutable {
+            run->handOver(std::move(photos), std::move(tally));
+        },
+        Qt::QueuedConnection);
 }
 
 void ProcessingRun::handOver(std::vector<ImageMetadata> batch, std::shared_ptr<const StatsTally> tally)
 {
     if (owner_)
         owner_->finishRun(std::move(batch), std::move(tally));
-    else
-        runPool().start([batch = std::move(batch)] {});
     deleteLater();
 }
 

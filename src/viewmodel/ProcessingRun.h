@@ -18,9 +18,11 @@ class ReadJob;
 class StatsTally;
 
 // One processing run: the walk, then the reads, then the hand-over of the
-// batch. Lives on the GUI thread and deletes itself once every reader has
-// reported back, so no worker ever delivers to a deleted run. A run whose
-// view model is gone stops reading within one file.
+// batch. The walk and the readers run on the pool and start further readers
+// themselves, so the GUI thread takes no part between start() and the
+// hand-over. Lives on the GUI thread and deletes itself at the hand-over,
+// which the last reader posts. A run whose view model is gone stops reading
+// within one file.
 class ProcessingRun : public QObject {
   public:
     ProcessingRun(AppViewModel* owner, std::vector<std::filesystem::path> locations);
@@ -35,25 +37,17 @@ class ProcessingRun : public QObject {
     // after the timeout: a share that stopped answering holds them.
     static bool waitForReads(std::chrono::milliseconds timeout);
 
-    // The photos one reader read, each with the position of its file in the run.
-    struct Slice {
-        std::vector<ImageMetadata> photos;
-        std::vector<std::size_t> files;
-    };
-
   private:
-    void read(std::vector<std::filesystem::path> files);
-    void startReaders();
-    void collect(Slice slice);
-    void finish();
+    // On the pool.
+    static int startReaders(const std::shared_ptr<ReadJob>& job, ProcessingRun* run);
+    static void read(const std::shared_ptr<ReadJob>& job, ProcessingRun* run);
+    static void finishReads(ReadJob& job, ProcessingRun* run);
+
     void handOver(std::vector<ImageMetadata> batch, std::shared_ptr<const StatsTally> tally);
 
     QPointer<AppViewModel> owner_;
     std::vector<std::filesystem::path> locations_;
     std::shared_ptr<ReadJob> job_;
-    int readersRunning_ = 0;
-    // Kept as the readers made them: the GUI thread moves no photo.
-    std::vector<Slice> slices_;
 };
 
 } // namespace optara

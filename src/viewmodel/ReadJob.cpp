@@ -1,6 +1,7 @@
 #include "ReadJob.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <thread>
 #include <utility>
 
@@ -42,16 +43,38 @@ std::optional<std::size_t> ReadJob::claim(std::size_t& lane)
     return std::nullopt;
 }
 
-void ReadJob::count(const StatsTally& slice)
+void ReadJob::keep(Slice slice, const StatsTally& tally)
 {
-    const std::lock_guard lock(tallyMutex_);
-    tally_.merge(slice, 0);
+    const std::lock_guard lock(readMutex_);
+    tally_.merge(tally, 0);
+    if (!slice.photos.empty())
+        slices_.push_back(std::move(slice));
 }
 
-StatsTally ReadJob::takeTally()
+std::pair<std::vector<ImageMetadata>, StatsTally> ReadJob::takeResult()
 {
-    const std::lock_guard lock(tallyMutex_);
-    return std::move(tally_);
+    const std::lock_guard lock(readMutex_);
+    struct Place {
+        std::uint32_t slice = UINT32_MAX;
+        std::uint32_t photo = 0;
+    };
+    std::vector<Place> places(files_.size());
+    std::vector<std::filesystem::path>().swap(files_);
+    std::size_t photos = 0;
+    for (std::size_t slice = 0; slice < slices_.size(); ++slice) {
+        const std::vector<std::size_t>& read = slices_[slice].files;
+        for (std::size_t photo = 0; photo < read.size(); ++photo)
+            places[read[photo]] = {static_cast<std::uint32_t>(slice), static_cast<std::uint32_t>(photo)};
+        photos += read.size();
+    }
+    std::vector<ImageMetadata> ordered;
+    ordered.reserve(photos);
+    for (const Place& place : places) {
+        if (place.slice != UINT32_MAX)
+            ordered.push_back(std::move(slices_[place.slice].photos[place.photo]));
+    }
+    std::vector<Slice>().swap(slices_);
+    return {std::move(ordered), std::move(tally_)};
 }
 
 } // namespace optara

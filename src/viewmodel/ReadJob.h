@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ImageMetadata.h"
 #include "ReadConcurrency.h"
 #include "StatsTally.h"
 
@@ -13,39 +14,47 @@
 
 namespace optara {
 
-// What a run's readers share: the files, which to read next, and whether to
-// stop. The files are set once, before any reader starts.
+// What a run's readers share: the files, which to read next, what has been
+// read, and whether to stop. The files are set once, before any reader
+// starts.
 //
-// The list is cut into as many lanes as there can be readers, and each reader
-// goes down a lane of its own: readers served from memory keep to
-// neighbouring files, while many readers waiting on a disk or a share ask for
-// files far apart (neighbouring files read at once queue behind each other
-// where they are stored). A reader whose lane is done helps in the next.
+// The list is cut into as many lanes as there can be readers, and each slice
+// of reading starts down a lane of its own: readers served from memory keep
+// to neighbouring files, while many readers waiting on a disk or a share ask
+// for files far apart (neighbouring files read at once queue behind each
+// other where they are stored). A reader whose lane is done helps in the next.
 class ReadJob {
   public:
     // Enough to keep a share's round trips overlapped; threads that wait cost
     // no CPU.
     static constexpr int mostReaders = 64;
 
+    // The photos one slice of reading found, each with its file's position.
+    struct Slice {
+        std::vector<ImageMetadata> photos;
+        std::vector<std::size_t> files;
+    };
+
     ReadJob();
 
     void setFiles(std::vector<std::filesystem::path> files);
     const std::filesystem::path& file(std::size_t index) const { return files_[index]; }
-    std::size_t fileCount() const { return files_.size(); }
     bool exhausted() const;
 
-    // The lane a new reader starts down.
+    // The lane a new slice starts down.
     std::size_t laneToStart();
     // The next file down the reader's lane or, once that is done, the next
     // lane with files left; none when every file is taken.
     std::optional<std::size_t> claim(std::size_t& lane);
 
-    // Adds the counts of the photos a reader read; positions are the files'.
-    void count(const StatsTally& slice);
-    // The counts of every photo read, once no reader counts any more.
-    StatsTally takeTally();
+    // Keeps a slice's photos and adds its counts; positions are the files'.
+    void keep(Slice slice, const StatsTally& tally);
+    // Once no reader reads any more: the photos in the order of their files,
+    // whatever order the slices ended in, and their counts. Frees the files.
+    std::pair<std::vector<ImageMetadata>, StatsTally> takeResult();
 
     std::atomic<bool> stopped = false;
+    std::atomic<int> readersRunning = 0;
     ReadConcurrency concurrency;
 
   private:
@@ -57,7 +66,8 @@ class ReadJob {
     std::vector<std::filesystem::path> files_;
     std::array<Lane, mostReaders> lanes_;
     std::atomic<std::size_t> nextLane_ = 0;
-    std::mutex tallyMutex_;
+    std::mutex readMutex_;
+    std::vector<Slice> slices_;
     StatsTally tally_;
 };
 

@@ -1,4 +1,3 @@
-#include "AllocatedBytes.h"
 #include "ImageMetadata.h"
 #include "StatItem.h"
 
@@ -124,26 +123,6 @@ TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
             if (held[i] && held[j]) {
                 EXPECT_EQ(held[i]->data() == held[j]->data(), *held[i] == *held[j]) << j << " and " << i;
             }
-}
-
-// What a window holds per photo, its slot in a vector included, stays well
-// within 200 bytes: a record's folder and camera texts, however long, are the
-// blocks of the record built before it.
-TEST(Records, HeldRecordCostsItsSlotAndFileNameOnly)
-{
-    const std::string folder = "/home/user/Pictures/" + std::string(300, 'f') + "/";
-    const std::string make(100, 'm'), model(100, 'o'), lens(100, 'l');
-    std::vector<std::string> urls;
-    for (int i = 0; i < 1000; ++i)
-        urls.push_back(folder + "IMG_" + std::to_string(1000 + i) + ".JPG");
-    std::vector<ImageMetadata> records;
-    records.reserve(urls.size());
-    records.push_back(photoAt(urls[0], make, model, lens));
-    const std::uint64_t before = testing::allocatedBytes();
-    for (std::size_t i = 1; i < urls.size(); ++i)
-        records.push_back(photoAt(urls[i], make, model, lens));
-    const double allocated = double(testing::allocatedBytes() - before) / double(urls.size() - 1);
-    EXPECT_LE(double(sizeof(ImageMetadata)) + allocated, 160.0);
 }
 
 // Copies and moves keep their texts when the original and every recent text of
