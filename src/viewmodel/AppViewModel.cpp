@@ -52,7 +52,7 @@ AppViewModel::AppViewModel(QObject* parent)
 
 AppViewModel::~AppViewModel()
 {
-    freeOnWorker(std::move(processedImages_), std::move(finished_), std::move(lists_));
+    freeOnWorker(std::move(processedImages_), std::move(finished_), std::move(tally_), std::move(lists_));
 }
 
 bool AppViewModel::isProcessing() const
@@ -72,22 +72,22 @@ int AppViewModel::processedImageCount() const
 
 QVariantList AppViewModel::topCameras() const
 {
-    return lists_[0];
+    return lists_[static_cast<std::size_t>(optara::StatList::Cameras)];
 }
 
 QVariantList AppViewModel::topLenses() const
 {
-    return lists_[1];
+    return lists_[static_cast<std::size_t>(optara::StatList::Lenses)];
 }
 
 QVariantList AppViewModel::topFocalLengths() const
 {
-    return lists_[2];
+    return lists_[static_cast<std::size_t>(optara::StatList::FocalLengths)];
 }
 
 QVariantList AppViewModel::topApertures() const
 {
-    return lists_[3];
+    return lists_[static_cast<std::size_t>(optara::StatList::Apertures)];
 }
 
 void AppViewModel::processURLs(const QList<QUrl>& urls)
@@ -108,9 +108,9 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
 void AppViewModel::clearData()
 {
     ++clears_;
-    freeOnWorker(std::exchange(processedImages_, {}));
+    freeOnWorker(std::exchange(processedImages_, {}),
+                 std::exchange(tally_, std::make_shared<const optara::StatsTally>()));
     emit processedImagesChanged();
-    tally_ = std::make_shared<const optara::StatsTally>();
     refreshStats({});
 }
 
@@ -182,12 +182,15 @@ void AppViewModel::publish(std::shared_ptr<const optara::StatsTally> tally, List
 void AppViewModel::refreshStats(Lists lists)
 {
     const Lists old = lists_;
-    constexpr void (AppViewModel::*changed[])() = {
-        &AppViewModel::topCamerasChanged, &AppViewModel::topLensesChanged,
-        &AppViewModel::topFocalLengthsChanged, &AppViewModel::topAperturesChanged};
-    for (std::size_t list = 0; list < lists_.size(); ++list) {
-        lists_[list] = std::move(lists[list]);
-        emit(this->*changed[list])();
+    const std::pair<optara::StatList, void (AppViewModel::*)()> changes[] = {
+        {optara::StatList::Cameras, &AppViewModel::topCamerasChanged},
+        {optara::StatList::Lenses, &AppViewModel::topLensesChanged},
+        {optara::StatList::FocalLengths, &AppViewModel::topFocalLengthsChanged},
+        {optara::StatList::Apertures, &AppViewModel::topAperturesChanged}};
+    for (const auto& [list, changed] : changes) {
+        const auto index = static_cast<std::size_t>(list);
+        lists_[index] = std::move(lists[index]);
+        emit(this->*changed)();
     }
     freeOnWorker(old);
 }
