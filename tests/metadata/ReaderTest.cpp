@@ -1,4 +1,3 @@
-#include "AllocatedBytes.h"
 #include "ExifReader.h"
 #include "LocalTime.h"
 #include "MetadataReader.h"
@@ -9,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,10 +17,32 @@
 #include <future>
 #include <map>
 #include <memory>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Bytes allocated by this test binary, so that a read's memory can be measured.
+static std::atomic<std::uint64_t> allocatedBytes{0};
+
+void* operator new(std::size_t size)
+{
+    allocatedBytes += size;
+    if (void* block = std::malloc(size ? size : 1))
+        return block;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept
+{
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
 
 namespace optara::testing {
 namespace {
@@ -88,9 +110,9 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
     const ScratchDir dir;
     const std::string file = dir.path + "/case.jpg";
     writeBytes(file, photoJpeg({.make = "Acme", .model = "Z7", .lens = "Zoom"}));
-    std::uint64_t before = allocatedBytes();
+    std::uint64_t before = allocatedBytes;
     exif::readFileFields(file);
-    const std::uint64_t photoCost = allocatedBytes() - before;
+    const std::uint64_t photoCost = allocatedBytes - before;
     for (const ByteOrder order : {ByteOrder::Little, ByteOrder::Big}) {
         SCOPED_TRACE(order == ByteOrder::Little ? "II" : "MM");
         const TiffBuilder b{order};
@@ -177,9 +199,9 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
         for (const auto& [what, bytes, expected] : cases) {
             SCOPED_TRACE(what);
             writeBytes(file, bytes);
-            before = allocatedBytes();
+            before = allocatedBytes;
             const auto fromFile = exif::readFileFields(file);
-            EXPECT_LE(allocatedBytes() - before, photoCost + 4096);
+            EXPECT_LE(allocatedBytes - before, photoCost + 4096);
             EXPECT_EQ(describe(fromFile), expected);
             EXPECT_EQ(describe(exif::readFields(bytes)), expected);
         }

@@ -1,12 +1,15 @@
 #include "StatsAnalyzer.h"
+#include "StatsTally.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <locale>
+#include <random>
 
 namespace {
 
@@ -94,6 +97,59 @@ TEST(StatsAnalyzer, EachListCountsEveryPhotoOnce)
     EXPECT_EQ(rows(stats.topFocalLengths(photos)), (Rows{{"50mm", 2}, {"Unknown", 1}, {"24mm", 1}}));
     EXPECT_EQ(rows(stats.topApertures(photos)), (Rows{{"f/2.8", 2}, {"Unknown", 1}, {"f/2.9", 1}}));
     EXPECT_NE(stats.topCameras(photos)[0].id(), stats.topCameras(photos)[0].id()); // fresh rows every call
+}
+
+// A run's readers count parts of a batch, at positions with gaps where files
+// failed, and the parts merge in any order; batches append one after another.
+// The lists are always those of all the photos in order: ties, more than ten
+// rows, and a lens spelt two canonically equivalent ways.
+TEST(StatsTally, PartsAndBatchesRankAsTheWholeListReadInOrder)
+{
+    std::vector<ImageMetadata> photos;
+    for (int i = 0; i < 300; ++i)
+        photos.emplace_back("/p.jpg", "Acme", "Z" + std::to_string(i % 12),
+                            i % 7   ? "L" + std::to_string(i % 13)
+                            : i % 2 ? "Cafe\xCC\x81"
+                                    : "Caf\xC3\xA9",
+                            10.0 + i % 17, 1.4 + (i % 11) / 10.0, std::nullopt, std::nullopt, std::nullopt);
+    const auto analysed = [](const std::vector<ImageMetadata>& held) {
+        return std::vector<Rows>{rows(stats.topCameras(held)), rows(stats.topLenses(held)),
+                                 rows(stats.topFocalLengths(held)), rows(stats.topApertures(held))};
+    };
+    const auto ranked = [](const optara::StatsTally& tally) {
+        std::vector<Rows> result;
+        for (optara::StatList list : optara::allStatLists)
+            result.push_back(rows(tally.ranked(list)));
+        return result;
+    };
+    const std::tuple<const char*, std::vector<std::size_t>, std::size_t> cases[] = {
+        // name, batch sizes in the order appended, part size
+        {"one photo", {1}, 1},
+        {"one batch, one part", {300}, 300},
+        {"parts of one", {300}, 1},
+        {"uneven parts", {300}, 7},
+        {"batches", {50, 1, 149, 100}, 16},
+        {"an empty batch between", {120, 0, 180}, 32},
+    };
+    for (const auto& [name, batches, part] : cases) {
+        optara::StatsTally held;
+        std::size_t begin = 0;
+        for (const std::size_t size : batches) {
+            std::vector<optara::StatsTally> parts((size + part - 1) / part);
+            for (std::size_t i = 0; i < size; ++i)
+                parts[i / part].add(photos[begin + i], 3 * i + 1);
+            std::shuffle(parts.begin(), parts.end(), std::mt19937(static_cast<unsigned>(size)));
+            optara::StatsTally batch;
+            for (const optara::StatsTally& counted : parts)
+                batch.merge(counted, 0);
+            held.append(batch);
+            begin += size;
+            const std::vector<ImageMetadata> read(photos.begin(),
+                                                  photos.begin() + static_cast<std::ptrdiff_t>(begin));
+            EXPECT_EQ(ranked(held), analysed(read)) << name;
+        }
+    }
+    EXPECT_GT(analysed(photos)[1].size(), 10u);
 }
 
 } // namespace
