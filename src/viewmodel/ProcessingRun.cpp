@@ -24,11 +24,16 @@ namespace optara {
 namespace {
 
 // Runs' threads only: the walk and the readers, of every window.
-QThreadPool& runPool()
+struct RunPool : QThreadPool {
+    RunPool() { setMaxThreadCount(ReadJob::mostReaders + 1); }
+
+    // Below the thread that first starts a run, the GUI thread, at whatever
+    // priority the app was started.
+    const int workerNice = std::min(::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) + 5, 19);
+};
+
+RunPool& runPool()
 {
-    struct RunPool : QThreadPool {
-        RunPool() { setMaxThreadCount(ReadJob::mostReaders + 1); }
-    };
     static RunPool pool;
     return pool;
 }
@@ -38,8 +43,7 @@ QThreadPool& runPool()
 // catch up. The pool serves only runs, so its threads keep the priority.
 void yieldToGuiThread()
 {
-    constexpr int workerNice = 5;
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), workerNice);
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), runPool().workerNice);
 }
 
 // One slice of reading: files taken one at a time until none are left, the
