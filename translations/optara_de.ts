@@ -51,6 +51,14 @@
         <source>%1</source>
         <translation>%1</translation>
     </message>
+    <message>
+        <source>1 photo</source>
+        <translation>1 Foto</translation>
+    </message>
+    <message>
+        <source>%1 photos</source>
+        <translation>%1 Fotos</translation>
+    </message>
 </context>
 <context>
     <name>StatsDashboardView</name>

@@ -10,6 +10,8 @@ Item {
 
     required property AppViewModel viewModel
     readonly property bool hasPhotos: viewModel.processedImageCount > 0
+    // How Restart had the keys, for the drop zone it brings back; -1 before any Restart.
+    property int restartReason: -1
 
     implicitWidth: 800
     implicitHeight: 600
@@ -31,8 +33,14 @@ Item {
         // Under the overlay nothing takes keys either: a focused button cannot be pressed.
         enabled: !root.viewModel.isProcessing
 
+        // Each view takes the keys as it comes in: the one it replaces may still hold them.
         Repeater {
             model: root.hasPhotos ? 0 : 1
+            onItemAdded: (index, zone) => {
+                if (root.restartReason >= 0)
+                    zone.takeKeys(root.restartReason)
+                root.restartReason = -1
+            }
 
             DropZoneView {
                 objectName: "dropZone"
@@ -43,11 +51,13 @@ Item {
         }
         Repeater {
             model: root.hasPhotos ? 1 : 0
+            onItemAdded: (index, dashboard) => dashboard.forceActiveFocus()
 
             StatsDashboardView {
                 objectName: "dashboard"
                 anchors.fill: parent
                 viewModel: root.viewModel
+                onRestarting: (reason) => root.restartReason = reason
             }
         }
     }

@@ -27,6 +27,13 @@ Item {
         picker.open(root.Window.window)
     }
 
+    // Gives "Browse Files" the keys; its focus frame shows when keys moved them.
+    function takeKeys(reason) {
+        browseButton.forceActiveFocus(reason)
+        // A window's return to active may have given it the focus already, under another reason.
+        browseButton.focusReason = reason
+    }
+
     function hand(urls) {
         if (urls.length > 0)
             root.viewModel.processURLs(urls)
@@ -58,12 +65,7 @@ Item {
         target: root.picker
         ignoreUnknownSignals: true
         function onChosen(urls) { root.hand(urls) }
-        function onClosed() {
-            const reason = root.browsedByKeys ? Qt.TabFocusReason : Qt.MouseFocusReason
-            browseButton.forceActiveFocus(reason)
-            // The window's return to active already gave the focus back, under another reason.
-            browseButton.focusReason = reason
-        }
+        function onClosed() { root.takeKeys(root.browsedByKeys ? Qt.TabFocusReason : Qt.MouseFocusReason) }
     }
 
     HardShadowBox {

@@ -20,9 +20,19 @@ T.AbstractButton {
 
     Accessible.role: Accessible.Button
     Accessible.name: text
+    Accessible.onPressAction: clicked()
     // Space presses it as every button does; Return and Enter as well.
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
+    // Tab with no other stop in the window leaves the focus here, and shows it.
+    Keys.onTabPressed: (event) => control.showFocusOnLoneStop(event, true)
+    Keys.onBacktabPressed: (event) => control.showFocusOnLoneStop(event, false)
+
+    function showFocusOnLoneStop(event, forward) {
+        if (nextItemInFocusChain(forward) === control)
+            focusReason = forward ? Qt.TabFocusReason : Qt.BacktabFocusReason
+        event.accepted = false
+    }
 
     font.family: Theme.monospacedFamily
     font.pixelSize: Theme.subheadline

@@ -144,7 +144,10 @@ Item {
                         width: rows.width
                         spacing: 8
                         Accessible.role: Accessible.ListItem
-                        Accessible.name: rowLabel.text + ", " + rowCount.text
+                        // Read as said: "Canon EOS 20D, 3 photos".
+                        Accessible.name: rowLabel.text + ", "
+                                         + (Number(modelData.count) === 1 ? qsTr("1 photo")
+                                                                          : qsTr("%1 photos").arg(rowCount.text))
 
                         Text {
                             id: rowLabel

@@ -11,9 +11,17 @@ Item {
     readonly property int photoCount: viewModel.processedImageCount
     readonly property real contentWidth: scroll.availableWidth
 
+    // Emitted as Restart empties the view model, with the way Restart had the keys:
+    // the drop zone that comes back gives them to its own button the same way.
+    signal restarting(int reason)
+
     // Scrolling keys reach the view itself, without a click first.
     focus: true
     Keys.onPressed: (event) => { event.accepted = root.scrollFor(event) }
+    // A click on the page takes the keys back from a button.
+    TapHandler {
+        onTapped: root.forceActiveFocus(Qt.MouseFocusReason)
+    }
 
     // A page, or to either end; Space comes here only when no button has the focus.
     function scrollFor(event) {
@@ -119,7 +127,10 @@ Item {
                     y: 32 + (header.height - 32 - height) / 2
                     symbol: "arrow.counterclockwise"
                     text: qsTr("Restart")
-                    onClicked: root.viewModel.clearData()
+                    onClicked: {
+                        root.restarting(activeFocus ? focusReason : Qt.OtherFocusReason)
+                        root.viewModel.clearData()
+                    }
                 }
             }
 

@@ -35,6 +35,12 @@ QStringList listedNames(QFileDialog* dialog)
     return names;
 }
 
+void pressForAssistiveTechnology(QQuickItem* item)
+{
+    QAccessible::queryAccessibleInterface(item)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+}
+
 QStringList textsOf(QQuickItem* item)
 {
     QStringList texts;
@@ -47,7 +53,11 @@ QStringList textsOf(QQuickItem* item)
     return texts;
 }
 
+enum class Way { Drop, Keys, Mouse, Press };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Way)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -108,6 +118,59 @@ class WindowTest : public QObject {
         QVERIFY(model->processedImageCount() == 0 && model->topCameras().isEmpty());
     }
 
+    // However the dashboard is reached, its scrolling keys work at once, even when Browse Files had
+    // the keys before. Restart hands them to Browse Files, with the focus frame when keys pressed it.
+    void keysFollowEveryWayBetweenTheScreens_data()
+    {
+        QTest::addColumn<Way>("in");
+        QTest::addColumn<Way>("restart");
+        QTest::newRow("drop, restart by mouse") << Way::Drop << Way::Mouse;
+        QTest::newRow("dialog by keys, restart by keys") << Way::Keys << Way::Keys;
+        QTest::newRow("dialog by mouse, restart by mouse") << Way::Mouse << Way::Mouse;
+        QTest::newRow("dialog by a screen reader, restart by one") << Way::Press << Way::Press;
+    }
+
+    void keysFollowEveryWayBetweenTheScreens()
+    {
+        QFETCH(Way, in);
+        QFETCH(Way, restart);
+        QAccessible::setActive(true);
+        QQuickWindow* window = open();
+        QQuickItem* browse = findItem(window, "browseButton");
+        QTest::keyClick(window, Qt::Key_Tab);
+        QVERIFY(browse->property("visualFocus").toBool());
+        if (in == Way::Drop) {
+            QVERIFY(DragHelper().dragAndDrop(findItem(window, "dropZone"), tree_.dropped, {10, 10}));
+        } else {
+            press(window, browse, in);
+            QFileDialog* dialog = nullptr;
+            QTRY_VERIFY((dialog = openDialog()) != nullptr);
+            dialog->setDirectory(photos_.path());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(QStringLiteral("\"a.jpg\" \"trip\""));
+            if (in == Way::Mouse)
+                QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
+                                  Qt::LeftButton);
+            else
+                QTest::keyClick(name, Qt::Key_Return);
+        }
+        QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive());
+        QTRY_VERIFY(!WindowManager::viewModel(window)->isProcessing());
+        const auto* flick = findItem(window, "scroll")->property("contentItem").value<QQuickItem*>();
+        QTest::keyClick(window, Qt::Key_End);
+        QVERIFY(flick->property("contentY").toReal() > 0);
+        QTest::keyClick(window, Qt::Key_Home);
+        QCOMPARE(flick->property("contentY").toReal(), 0);
+
+        if (restart == Way::Keys)
+            QTest::keyClick(window, Qt::Key_Tab);
+        press(window, findItem(window, "restartButton"), restart);
+        QTRY_VERIFY((browse = findItem(window, "browseButton")) != nullptr);
+        QVERIFY(browse->hasActiveFocus());
+        QCOMPARE(browse->property("visualFocus").toBool(), restart == Way::Keys);
+        QAccessible::setActive(false);
+    }
+
     void secondWindowCascadesAndHasItsOwnPanelAndPhotos()
     {
         QQuickWindow* first = open();
@@ -164,6 +227,9 @@ class WindowTest : public QObject {
         QTRY_COMPARE(manager_.windows(), QList<QQuickWindow*>{first});
         QTRY_VERIFY(closing.isNull());
         QTRY_VERIFY(first->isActive());
+        // Its button kept the keys; Tab shows where they are.
+        QTest::keyClick(first, Qt::Key_Tab);
+        QVERIFY(findItem(first, "browseButton")->property("visualFocus").toBool());
     }
 
     void placementCentresTheFirstWindowAndCascadesWithinTheScreen()
@@ -200,11 +266,11 @@ class WindowTest : public QObject {
              {std::tuple{"maximiseControl", QWindow::Maximized, "Restore"},
               {"minimiseControl", QWindow::Minimized, "Maximize"}}) {
             QCOMPARE(control(name)->role(), QAccessible::Button);
-            control(name)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            pressForAssistiveTechnology(findItem(window, name));
             QTRY_COMPARE(window->visibility(), visibility);
             QCOMPARE(control("maximiseControl")->text(QAccessible::Name), maximiseName);
         }
-        control("closeControl")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        pressForAssistiveTechnology(findItem(window, "closeControl"));
         QAccessible::setActive(false);
         QTRY_VERIFY(manager_.windows().isEmpty());
     }
@@ -226,6 +292,17 @@ class WindowTest : public QObject {
     }
 
   private:
+    // Presses a button by the keys it has, the mouse, or assistive technology's Press action.
+    static void press(QQuickWindow* window, QQuickItem* button, Way way)
+    {
+        if (way == Way::Keys)
+            QTest::keyClick(window, Qt::Key_Space);
+        else if (way == Way::Mouse)
+            QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(button).toPoint());
+        else
+            pressForAssistiveTechnology(button);
+    }
+
     QQuickWindow* open()
     {
         QQuickWindow* window = manager_.newWindow();
@@ -248,6 +325,11 @@ class WindowTest : public QObject {
         texts += textsOf(window->contentItem());
         for (const char* name : {"closeControl", "minimiseControl", "maximiseControl"})
             texts.append(findItem(window, name)->property("label").toString());
+        // What a screen reader says of a row, "Canon EOS R6, 1201 photos", is translated too.
+        QAccessible::setActive(true);
+        texts.append(
+            QAccessible::queryAccessibleInterface(findItem(window, "statRow"))->text(QAccessible::Name));
+        QAccessible::setActive(false);
         unchanged_ = {QStringLiteral("1201"), QStringLiteral("Optara"), QStringLiteral("optara.app")};
         for (const QVariantList& rows :
              {model->topCameras(), model->topLenses(), model->topFocalLengths(), model->topApertures()})

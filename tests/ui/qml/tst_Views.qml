@@ -136,7 +136,8 @@ Rectangle {
                                                       row => row.objectName === "statRow")
             compare(shown.length, data.bars.length)
             for (let i = 0; i < shown.length; ++i) {
-                compare(shown[i].Accessible.name, label(i) + ", " + data.counts[i])
+                compare(shown[i].Accessible.name,
+                        label(i) + ", " + (data.counts[i] === 1 ? "1 photo" : data.counts[i] + " photos"))
                 compare(findChild(shown[i], "rowLabel").truncated, !!data.long)
                 fuzzyCompare(findChild(shown[i], "bar").width, data.bars[i], 0.001)
             }
