@@ -19,9 +19,11 @@ Window {
         objectName: "contentView"
         anchors.fill: parent
         viewModel: window.viewModel
+        controlsHeight: chrome.stripHeight
     }
 
     WindowChrome {
+        id: chrome
         anchors.fill: parent
         window: window
     }

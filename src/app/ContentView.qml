@@ -9,6 +9,8 @@ Item {
     id: root
 
     required property AppViewModel viewModel
+    // The strip along the top where the window's controls sit.
+    property real controlsHeight: 0
     readonly property bool hasPhotos: viewModel.processedImageCount > 0
     // How Restart had the keys, for the drop zone it brings back; -1 before any Restart.
     property int restartReason: -1
@@ -57,6 +59,7 @@ Item {
                 objectName: "dashboard"
                 anchors.fill: parent
                 viewModel: root.viewModel
+                topInset: root.controlsHeight
                 onRestarting: (reason) => root.restartReason = reason
             }
         }

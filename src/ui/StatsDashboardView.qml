@@ -8,6 +8,9 @@ Item {
     id: root
 
     required property AppViewModel viewModel
+    // A strip along the top that content never scrolls into: the window's own
+    // controls sit there. The header keeps its 32 from the top edge.
+    property real topInset: 0
     readonly property int photoCount: viewModel.processedImageCount
     readonly property real contentWidth: scroll.availableWidth
 
@@ -50,6 +53,7 @@ Item {
         id: scroll
         objectName: "scroll"
         anchors.fill: parent
+        anchors.topMargin: root.topInset
         contentWidth: availableWidth
         contentHeight: content.height
         // Shown only when there is something to scroll, as a desktop scroll bar is.
@@ -68,14 +72,15 @@ Item {
                 id: header
                 objectName: "headerRow"
                 readonly property real shareWidth: (width - 64 - 2 * 8) / 3
+                readonly property real topPadding: 32 - root.topInset
                 width: parent.width
-                height: 32 + Math.max(countLine.height, titleText.implicitHeight, restartButton.implicitHeight)
+                height: topPadding + Math.max(countLine.height, titleText.implicitHeight, restartButton.implicitHeight)
 
                 Item {
                     id: countLine
                     objectName: "countLine"
                     x: 32
-                    y: 32 + (header.height - 32 - height) / 2
+                    y: header.topPadding + (header.height - header.topPadding - height) / 2
                     width: header.shareWidth
                     height: countText.implicitHeight
                     Accessible.role: Accessible.StaticText
@@ -112,7 +117,7 @@ Item {
                     id: titleText
                     objectName: "appTitle"
                     x: 32 + header.shareWidth + 8 + (header.shareWidth - width) / 2
-                    y: 32 + (header.height - 32 - height) / 2
+                    y: header.topPadding + (header.height - header.topPadding - height) / 2
                     text: qsTr("Optara")
                     font.family: Theme.serifFamily
                     font.pixelSize: Theme.largeTitle
@@ -124,7 +129,7 @@ Item {
                     id: restartButton
                     objectName: "restartButton"
                     x: header.width - 32 - width
-                    y: 32 + (header.height - 32 - height) / 2
+                    y: header.topPadding + (header.height - header.topPadding - height) / 2
                     symbol: "arrow.counterclockwise"
                     text: qsTr("Restart")
                     onClicked: {

@@ -41,6 +41,20 @@ void pressForAssistiveTechnology(QQuickItem* item)
         QAccessibleActionInterface::pressAction());
 }
 
+// Whether the strip along the top shows only the background beside the window's controls.
+bool controlStripIsClear(QQuickWindow* window)
+{
+    const QImage image = grab(window);
+    const QRgb background = findItem(window, "background")->property("color").value<QColor>().rgb();
+    const QQuickItem* controls = findItem(window, "windowControls");
+    const QRectF beside = controls->mapRectToScene(controls->boundingRect()).adjusted(-4, -4, 4, 4);
+    for (int y = 0; y < beside.bottom(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!beside.contains(x, y) && image.pixel(x, y) != background)
+                return false;
+    return true;
+}
+
 QStringList textsOf(QQuickItem* item)
 {
     QStringList texts;
@@ -159,6 +173,7 @@ class WindowTest : public QObject {
         const auto* flick = findItem(window, "scroll")->property("contentItem").value<QQuickItem*>();
         QTest::keyClick(window, Qt::Key_End);
         QVERIFY(flick->property("contentY").toReal() > 0);
+        QVERIFY(controlStripIsClear(window)); // scrolled cards pass below the controls, never under
         QTest::keyClick(window, Qt::Key_Home);
         QCOMPARE(flick->property("contentY").toReal(), 0);
 
