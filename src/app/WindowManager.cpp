@@ -7,7 +7,6 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
-#include <QSettings>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
@@ -20,10 +19,6 @@ const char* const viewModelKey = "optaraViewModel";
 WindowManager::WindowManager(QQmlEngine& engine, QObject* parent)
     : QObject(parent), engine_(engine), component_(&engine)
 {
-    // Qt's file dialog saves its folder history through QSettings when it
-    // closes. Optara keeps no settings: they point where no file can be made.
-    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
-        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
     // The views module lives in the resources; it must be findable before the window compiles.
     engine_.addImportPath(QStringLiteral("qrc:/"));
     component_.loadUrl(QUrl(QStringLiteral("qrc:/Optara/App/AppWindow.qml")));

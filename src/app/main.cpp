@@ -1,4 +1,5 @@
 #include "ProcessingRun.h"
+#include "ReadOnlySession.h"
 #include "Translation.h"
 #include "WindowManager.h"
 
@@ -12,6 +13,7 @@
 int main(int argc, char* argv[])
 {
     optara::ProcessingRun::separateThreadHeaps();
+    ReadOnlySession::prepare();
     // A widgets application, for the open panel.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Optara"));
