@@ -4,6 +4,7 @@
 #include "WindowPlacement.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
@@ -13,8 +14,16 @@ Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Optara_ViewModelPlugin)
 
 namespace {
+
 const char* const viewModelKey = "optaraViewModel";
+
+// A Wayland compositor puts each window where it sees fit and ignores the position asked for.
+bool compositorPlacesWindows()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
+
+} // namespace
 
 WindowManager::WindowManager(QQmlEngine& engine, QObject* parent)
     : QObject(parent), engine_(engine), component_(&engine)
@@ -90,10 +99,16 @@ void WindowManager::place(QQuickWindow* window) const
     const QQuickWindow* previous = windows_.isEmpty() ? nullptr : windows_.last().data();
     if (previous != nullptr)
         window->setScreen(previous->screen());
-    const WindowPlacement placement = WindowPlacement::on(
-        window->screen()->availableGeometry(), previous != nullptr ? previous->geometry() : QRect());
+    // Where the compositor places windows there is no position to cascade from: each is sized as the first.
+    const bool placedByCompositor = compositorPlacesWindows();
+    const WindowPlacement placement =
+        WindowPlacement::on(window->screen()->availableGeometry(),
+                            previous != nullptr && !placedByCompositor ? previous->geometry() : QRect());
     window->setMinimumSize(placement.minimumSize);
-    window->setGeometry(placement.geometry);
+    if (placedByCompositor)
+        window->resize(placement.geometry.size());
+    else
+        window->setGeometry(placement.geometry);
 }
 
 void WindowManager::release(QQuickWindow* window)

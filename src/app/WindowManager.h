@@ -31,7 +31,8 @@ class WindowManager : public QObject {
     void windowsChanged();
 
   private:
-    // Sizes a new window to its screen and cascades it from the one last active.
+    // Sizes a new window to its screen and cascades it from the one last active;
+    // under Wayland, where the compositor places windows, it only sizes it.
     void place(QQuickWindow* window) const;
     void release(QQuickWindow* window);
 

@@ -5,6 +5,7 @@
 
 // Where a new window opens and how small it may be made, on a screen's available
 // area: the first one centred, each next one a step down and right of the last.
+// Where the compositor places windows (Wayland) only the sizes apply.
 struct WindowPlacement {
     QRect geometry;
     QSize minimumSize;

@@ -18,6 +18,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Optara"));
     QApplication::setOrganizationDomain(QStringLiteral("optara.app"));
+    // The Wayland app id, by which docks find the desktop file.
+    QGuiApplication::setDesktopFileName(QStringLiteral(OPTARA_APP_ID));
 
     const Translation translation(QLocale::system());
     int status = 0;
