@@ -1,0 +1,70 @@
+#include "MixedSelectionDialog.h"
+
+#include "PhotoPicker.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace optara::ui {
+
+MixedSelectionDialog::MixedSelectionDialog()
+{
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setFileMode(QFileDialog::ExistingFiles);
+    setNameFilters(PhotoPicker::nameFilters());
+    setAcceptMode(QFileDialog::AcceptOpen);
+    for (auto* view : findChildren<QAbstractItemView*>())
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // While completions show, keys go to their popup first, and its Return to the field.
+    nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    completions_ = nameField_->completer()->popup();
+    nameField_->installEventFilter(this);
+    completions_->installEventFilter(this);
+}
+
+void MixedSelectionDialog::accept()
+{
+    QList<QUrl> urls;
+    for (const QString& path : selectedFiles()) {
+        if (!QFileInfo::exists(path))
+            return; // a mistyped name keeps the panel open, as the stock dialog does
+        urls.append(QUrl::fromLocalFile(path));
+    }
+    if (urls.isEmpty())
+        return;
+    choice = urls;
+    QDialog::accept();
+}
+
+bool MixedSelectionDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool typing = watched == nameField_ || watched == completions_;
+    if (typing && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enterTypedFolder())
+            return true;
+    }
+    return QFileDialog::eventFilter(watched, event);
+}
+
+bool MixedSelectionDialog::enterTypedFolder()
+{
+    QString typed = nameField_->text().trimmed();
+    if (typed.isEmpty() || typed.contains(QLatin1Char('"')))
+        return false; // several quoted names are a selection to open
+    if (typed == QStringLiteral("~") || typed.startsWith(QStringLiteral("~/")))
+        typed.replace(0, 1, QDir::homePath());
+    const QFileInfo folder(directory().absoluteFilePath(typed));
+    if (!folder.isDir())
+        return false;
+    completions_->hide();
+    setDirectory(folder.absoluteFilePath());
+    nameField_->clear();
+    return true;
+}
+
+} // namespace optara::ui

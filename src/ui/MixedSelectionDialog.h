@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QFileDialog>
+#include <QList>
+#include <QUrl>
+
+class QLineEdit;
+
+namespace optara::ui {
+
+// A non-native dialog in which files and folders can be chosen together: the
+// stock ExistingFiles mode would enter a selected folder instead of taking it.
+class MixedSelectionDialog : public QFileDialog {
+  public:
+    MixedSelectionDialog();
+
+    // What OK took, in the panel's order.
+    QList<QUrl> choice;
+
+    void accept() override;
+
+  protected:
+    // Enter on a typed folder goes into it; Open still takes what is selected.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    bool enterTypedFolder();
+
+    QLineEdit* nameField_ = nullptr;
+    QWidget* completions_ = nullptr;
+};
+
+} // namespace optara::ui
