@@ -64,6 +64,9 @@ bool MixedSelectionDialog::enterTypedFolder()
     completions_->hide();
     setDirectory(folder.absoluteFilePath());
     nameField_->clear();
+    // Completions that found nothing (a hidden folder, one not listed yet) restart when a listing
+    // arrives, from the prefix the new folder set; emptied, they have nothing to restart from.
+    nameField_->completer()->setCompletionPrefix(QString());
     return true;
 }
 
