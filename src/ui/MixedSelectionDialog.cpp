@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 
 namespace optara::ui {
 
@@ -24,6 +25,13 @@ MixedSelectionDialog::MixedSelectionDialog()
     completions_ = nameField_->completer()->popup();
     nameField_->installEventFilter(this);
     completions_->installEventFilter(this);
+    // An emptied name field selects the folder shown, which would leave Open enabled with nothing chosen.
+    auto* list = findChild<QListView*>(QStringLiteral("listView"));
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [list] {
+        if (list->selectionModel()->isSelected(list->rootIndex()))
+            list->selectionModel()->select(list->rootIndex(),
+                                           QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    });
 }
 
 void MixedSelectionDialog::accept()
