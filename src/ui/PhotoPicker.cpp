@@ -2,6 +2,9 @@
 
 #include "MixedSelectionDialog.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QWindow>
 
 PhotoPicker::PhotoPicker(QObject* parent) : QObject(parent)
@@ -25,6 +28,7 @@ void PhotoPicker::open(QWindow* window)
     auto* dialog = new optara::ui::MixedSelectionDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("Browse Files — Optara"));
+    dialog->setDirectory(startFolder());
     // A native window now, so that it can belong to the app's window, which is no widget;
     // the dialog then opens centred over it.
     dialog->winId();
@@ -33,6 +37,7 @@ void PhotoPicker::open(QWindow* window)
     dialog_ = dialog;
     connect(dialog, &QDialog::finished, this, [this, dialog, target = QPointer<QWindow>(window)](int result) {
         const QList<QUrl> urls = dialog->choice;
+        folder_ = dialog->directory().absolutePath();
         dialog_.clear();
         if (result == QDialog::Accepted && !urls.isEmpty())
             emit chosen(urls);
@@ -40,6 +45,16 @@ void PhotoPicker::open(QWindow* window)
             returnTo(target);
     });
     dialog->open();
+}
+
+QString PhotoPicker::startFolder() const
+{
+    // Pictures follows XDG user-dirs.
+    for (const QString& folder :
+         {folder_, QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)})
+        if (QFileInfo(folder).isDir())
+            return folder;
+    return QDir::homePath();
 }
 
 void PhotoPicker::returnTo(QWindow* window)

@@ -20,7 +20,8 @@ class PhotoPicker : public QObject {
     ~PhotoPicker() override;
 
     // Opens the panel over `window`, centred on it and modal for it alone; nothing
-    // while a panel is open.
+    // while a panel is open. It starts where the last panel was, else in the user's
+    // Pictures folder, else at home.
     Q_INVOKABLE void open(QWindow* window);
 
     static QStringList nameFilters();
@@ -32,7 +33,9 @@ class PhotoPicker : public QObject {
     void closed();
 
   private:
+    QString startFolder() const;
     void returnTo(QWindow* window);
 
     QPointer<QFileDialog> dialog_;
+    QString folder_; // the folder the last panel showed
 };

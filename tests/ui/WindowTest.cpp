@@ -270,9 +270,11 @@ class WindowTest : public QObject {
         QTRY_VERIFY(openDialog() == nullptr && window->isActive());
         QTRY_VERIFY(findItem(window, "browseButton")->property("visualFocus").toBool());
 
-        // A click opens it again: JPEG names and folders are listed, and what is chosen is one run.
+        // A click opens it again where it was: JPEG names and folders are listed, and what is chosen is
+        // one run.
         QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(findItem(window, "browseButton")).toPoint());
         QTRY_VERIFY((dialog = openDialog()) != nullptr);
+        QCOMPARE(dialog->directory().absolutePath(), trip.filePath(QStringLiteral(".edits")));
         dialog->setDirectory(photos_.path());
         QTRY_COMPARE(listedNames(dialog), (QStringList{"B.JPG", "a.jpg", "trip"}));
         QSignalSpy processing(model, &AppViewModel::isProcessingChanged);
@@ -296,6 +298,23 @@ class WindowTest : public QObject {
         // Its button kept the keys; Tab shows where they are.
         QTest::keyClick(first, Qt::Key_Tab);
         QVERIFY(findItem(first, "browseButton")->property("visualFocus").toBool());
+    }
+
+    void panelStartsInPicturesElseAtHome()
+    {
+        // HOME is the session's own; with no user-dirs.dirs XDG names HOME/Pictures, removed again as
+        // HOME must stay empty.
+        const QString pictures = QDir::home().filePath(QStringLiteral("Pictures"));
+        const auto removePictures = qScopeGuard([&] { QDir(pictures).removeRecursively(); });
+        for (const auto& [picturesExist, start] : {std::pair{false, QDir::homePath()}, {true, pictures}}) {
+            QVERIFY(!picturesExist || QDir().mkpath(pictures));
+            QQuickWindow* window = open();
+            QTest::keySequence(window, QKeySequence::Open);
+            QFileDialog* dialog = openDialog();
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->directory().absolutePath(), start);
+            dialog->reject();
+        }
     }
 
     void placementCentresTheFirstWindowAndCascadesWithinTheScreen()
