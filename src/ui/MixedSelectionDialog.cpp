@@ -6,9 +6,14 @@
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace optara::ui {
 
@@ -50,6 +55,10 @@ void MixedSelectionDialog::accept()
 
 bool MixedSelectionDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        centreOverParent();
+    }
     const bool typing = watched == nameField_ || watched == completions_;
     if (typing && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -57,6 +66,30 @@ bool MixedSelectionDialog::eventFilter(QObject* watched, QEvent* event)
             return true;
     }
     return QFileDialog::eventFilter(watched, event);
+}
+
+void MixedSelectionDialog::showEvent(QShowEvent* event)
+{
+    QFileDialog::showEvent(event);
+    // Qt has placed the panel with a guessed frame, as the window manager frames it only once
+    // shown; the real frame is known when the window is exposed. Wayland compositors place
+    // windows themselves.
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        windowHandle()->installEventFilter(this);
+}
+
+void MixedSelectionDialog::centreOverParent()
+{
+    const QWindow* parent = windowHandle()->transientParent();
+    if (parent == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(parent->frameGeometry().center());
+    // On the screen, as Qt's own placement keeps it.
+    const QRect room = screen()->availableGeometry();
+    frame.moveLeft(std::max(room.left(), std::min(frame.left(), room.right() + 1 - frame.width())));
+    frame.moveTop(std::max(room.top(), std::min(frame.top(), room.bottom() + 1 - frame.height())));
+    move(frame.topLeft());
 }
 
 bool MixedSelectionDialog::enterTypedFolder()

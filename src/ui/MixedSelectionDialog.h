@@ -20,11 +20,14 @@ class MixedSelectionDialog : public QFileDialog {
     void accept() override;
 
   protected:
-    // Enter on a typed folder goes into it; Open still takes what is selected.
+    // Enter on a typed folder goes into it; Open still takes what is selected. The
+    // window's first exposure centres the panel over its parent window.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     bool enterTypedFolder();
+    void centreOverParent();
 
     QLineEdit* nameField_ = nullptr;
     QWidget* completions_ = nullptr;
