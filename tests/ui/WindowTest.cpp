@@ -376,6 +376,23 @@ class WindowTest : public QObject {
         }
     }
 
+    void panelButtonsFollowTheLocaleWithQtsCatalogue()
+    {
+        // Qt's catalogue, where the system has it, names the stock panel's buttons and labels.
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QTranslator qt;
+        if (!qt.load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QSKIP("Qt's German catalogue is not installed (qt6-translations-l10n)");
+        const Translation translation(german);
+        QTest::keySequence(open(), QKeySequence::Open);
+        QFileDialog* dialog = openDialog();
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text(),
+                 qt.translate("QFileDialog", "&Open"));
+        dialog->reject();
+    }
+
   private:
     // Presses a button by the keys it has, the mouse, or assistive technology's Press action.
     static void press(QQuickWindow* window, QQuickItem* button, Way way)
