@@ -74,28 +74,17 @@ TEST(Records, EqualityAndHashHoldOnlyBetweenCopies)
     EXPECT_NE(StatItem("Acme Z7", 3), item);
 }
 
-// Records of one thread share folders: each url comes back as given, after
-// records of other folders of the same size, of nested ones and of none.
-TEST(Records, UrlComesBackByteForByte)
+// Records built one after another on a thread share a block for each text
+// that recurs, and never one for texts whose bytes differ: each url and text
+// comes back as given, after records of other folders of the same size, of
+// nested ones and of none.
+TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
 {
     // clang-format off
     const std::string_view urls[] = {
         "/p/1.jpg", "/q/1.jpg", "/p/2.jpg", "/p/q/1.jpg", "/p/", "/a.jpg", "a.jpg", "", "/", "//", "p/q/",
         "/p\0q/\xFF\0.jpg"sv, "/p\0r/\xFF\0.jpg"sv, "/\xC3/\0"sv,
     };
-    // clang-format on
-    std::vector<ImageMetadata> records;
-    for (const std::string_view url : urls)
-        records.push_back(photoAt(url));
-    for (std::size_t i = 0; i < records.size(); ++i)
-        EXPECT_EQ(records[i].url(), urls[i]) << i;
-}
-
-// Records built one after another on a thread share a block for each text
-// that recurs, and never one for texts whose bytes differ.
-TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
-{
-    // clang-format off
     const std::tuple<Text, Text, Text> cameras[] = {
         {"Acme", "Z7", "Zoom"}, {"Acme", "Z7", "Zoom"}, {"Acme", "Z8", "Zoom"}, {"Acme", "Z7", {}},
         {"Acme ", "Z7", "Zoom\0"sv}, {"", "Z7", ""}, {"", {}, "Zoom"}, {"acme", "Acme", "Z7"},
@@ -103,13 +92,18 @@ TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
     };
     // clang-format on
     std::vector<ImageMetadata> records;
+    for (std::size_t i = 0; i < std::size(urls); ++i)
+        std::apply(
+            [&](Text make, Text model, Text lens) { records.push_back(photoAt(urls[i], make, model, lens)); },
+            cameras[i % std::size(cameras)]);
     std::vector<Text> held;
-    for (const auto& [make, model, lens] : cameras) {
-        const ImageMetadata& r = records.emplace_back(photoAt("/p/a.jpg", make, model, lens));
-        EXPECT_EQ(std::tuple(r.cameraMake(), r.cameraModel(), r.lensModel()), std::tuple(make, model, lens));
-    }
-    for (const ImageMetadata& r : records)
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ImageMetadata& r = records[i];
+        EXPECT_EQ(std::tuple(r.url(), r.cameraMake(), r.cameraModel(), r.lensModel()),
+                  std::tuple_cat(std::tuple(std::string(urls[i])), cameras[i % std::size(cameras)]))
+            << i;
         held.insert(held.end(), {r.cameraMake(), r.cameraModel(), r.lensModel()});
+    }
     for (std::size_t i = 0; i < held.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
             if (held[i] && held[j]) {
