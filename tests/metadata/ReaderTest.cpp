@@ -13,8 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <future>
 #include <map>
 #include <memory>
 #include <new>
@@ -252,26 +250,6 @@ std::int64_t mktimeAfterTheDayBefore(const WallClockTime& t)
         seconds = std::mktime(&tm);
     }
     return seconds;
-}
-
-TEST(MetadataReader, NoRecordForWhatIsNotARegularImageFileAndNoBlocking)
-{
-    const ScratchDir dir;
-    const std::string fifo = dir.path + "/x.jpg";
-    fs::create_directory(dir.path + "/folder.jpg");
-    writeBytes(dir.path + "/empty.jpg", {});
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& file :
-         {dir.path + "/missing.jpg", dir.path + "/folder.jpg", dir.path + "/empty.jpg", "/dev/zero"s, fifo}) {
-        SCOPED_TRACE(file);
-        auto result = std::async(std::launch::async,
-                                 [&] { return MetadataReader::shared().readMetadata(file).has_value(); });
-        if (result.wait_for(30s) != std::future_status::ready) {
-            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
-            FAIL() << "reading blocked";
-        }
-        EXPECT_FALSE(result.get());
-    }
 }
 
 // Photos followed by a terabyte hole where the file system allows, so that only the headers can be read;

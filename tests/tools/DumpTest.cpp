@@ -29,16 +29,22 @@ std::vector<std::string> dump(const std::vector<std::string>& arguments)
     return lines;
 }
 
-// A photo gets its record, anything else a null one; the name is kept even
-// when it needs escaping or is not UTF-8.
+// A photo gets its record, anything else a null one, an endless device or a
+// FIFO with no writer too; the name is kept even when it needs escaping or is
+// not UTF-8.
 TEST(OptaraDump, OneJsonLinePerArgumentWhateverTheInput)
 {
     const fs::path dir = fs::path(::testing::TempDir()) / ("optara-dump-" + std::to_string(::getpid()));
     fs::create_directories(dir / "folder.jpg");
     ::mkfifo((dir / "pipe.jpg").c_str(), 0600);
-    const std::vector<std::string> arguments{dir / "photo.jpg", dir / "folder.jpg",
-                                             "/dev/null",       dir / "missing.jpg",
-                                             dir / "pipe.jpg",  dir / "quote\"new\nline\xFF.jpg"};
+    const std::vector<std::string> arguments{dir / "photo.jpg",
+                                             dir / "folder.jpg",
+                                             "/dev/zero",
+                                             dir / "empty.jpg",
+                                             dir / "missing.jpg",
+                                             dir / "pipe.jpg",
+                                             dir / "quote\"new\nline\xFF.jpg"};
+    optara::testing::writeBytes(arguments[3], {});
     optara::testing::writeBytes(
         arguments[0], optara::testing::photoJpeg(
                           {.make = "Acme", .model = "Z7", .iso = std::vector<std::uint16_t>{200, 400}}));
@@ -48,7 +54,8 @@ TEST(OptaraDump, OneJsonLinePerArgumentWhateverTheInput)
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Json line = Json::parse(lines[i], nullptr, false);
         ASSERT_TRUE(line.is_object()) << lines[i];
-        EXPECT_EQ(line["file"], i < 5 ? arguments[i] : (dir / "quote\"new\nline\uFFFD.jpg").string());
+        EXPECT_EQ(line["file"],
+                  i + 1 < lines.size() ? arguments[i] : (dir / "quote\"new\nline\uFFFD.jpg").string());
         EXPECT_EQ(line["record"].is_null(), i > 0) << lines[i];
     }
     const Json record = Json::parse(lines[0])["record"];
