@@ -15,6 +15,7 @@
 
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -23,10 +24,8 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -169,16 +168,9 @@ class FileOpenCounter {
 std::map<std::string, int> niceByThread()
 {
     std::map<std::string, int> nice;
-    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
-        std::ifstream stat(task.path() / "stat");
-        std::string line;
-        std::getline(stat, line);
-        std::istringstream fields(line.substr(line.rfind(')') + 2)); // from the state on
-        std::string field;
-        for (int i = 0; i < 16; ++i) // state ... priority
-            fields >> field;
-        fields >> nice[task.path().filename()];
-    }
+    for (const auto& task : fs::directory_iterator("/proc/self/task"))
+        nice[task.path().filename()] =
+            ::getpriority(PRIO_PROCESS, static_cast<id_t>(std::stoi(task.path().filename())));
     return nice;
 }
 
