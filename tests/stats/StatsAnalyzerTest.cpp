@@ -130,6 +130,7 @@ TEST(StatsTally, PartsAndBatchesRankAsTheWholeListReadInOrder)
         {"uneven parts", {300}, 7},
         {"batches", {50, 1, 149, 100}, 16},
         {"an empty batch between", {120, 0, 180}, 32},
+        {"a photo a batch", std::vector<std::size_t>(300, 1), 1},
     };
     for (const auto& [name, batches, part] : cases) {
         optara::StatsTally held;
