@@ -1,10 +1,10 @@
 #include "WindowManager.h"
 
 #include "AppViewModel.h"
+#include "CompositorPlacesWindows.h"
 #include "WindowPlacement.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
@@ -14,16 +14,8 @@ Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Optara_ViewModelPlugin)
 
 namespace {
-
 const char* const viewModelKey = "optaraViewModel";
-
-// A Wayland compositor puts each window where it sees fit and ignores the position asked for.
-bool compositorPlacesWindows()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
-
-} // namespace
 
 WindowManager::WindowManager(QQmlEngine& engine, QObject* parent)
     : QObject(parent), engine_(engine), component_(&engine)
@@ -100,7 +92,7 @@ void WindowManager::place(QQuickWindow* window) const
     if (previous != nullptr)
         window->setScreen(previous->screen());
     // Where the compositor places windows there is no position to cascade from: each is sized as the first.
-    const bool placedByCompositor = compositorPlacesWindows();
+    const bool placedByCompositor = optara::ui::compositorPlacesWindows();
     const WindowPlacement placement =
         WindowPlacement::on(window->screen()->availableGeometry(),
                             previous != nullptr && !placedByCompositor ? previous->geometry() : QRect());

@@ -1,12 +1,12 @@
 #include "MixedSelectionDialog.h"
 
+#include "CompositorPlacesWindows.h"
 #include "PhotoPicker.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -74,7 +74,7 @@ void MixedSelectionDialog::showEvent(QShowEvent* event)
     // Qt has placed the panel with a guessed frame, as the window manager frames it only once
     // shown; the real frame is known when the window is exposed. Wayland compositors place
     // windows themselves.
-    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    if (!compositorPlacesWindows())
         windowHandle()->installEventFilter(this);
 }
 

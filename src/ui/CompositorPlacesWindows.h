@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QGuiApplication>
+
+namespace optara::ui {
+
+// A Wayland compositor puts each window where it sees fit and ignores the
+// position asked for.
+inline bool compositorPlacesWindows()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+} // namespace optara::ui
