@@ -73,6 +73,8 @@ Item {
                 objectName: "headerRow"
                 readonly property real shareWidth: (width - 64 - 2 * 8) / 3
                 readonly property real topPadding: 32 - root.topInset
+                // The line the three children are centred on, below the top padding.
+                readonly property real middle: topPadding + (height - topPadding) / 2
                 width: parent.width
                 height: topPadding + Math.max(countLine.height, titleText.implicitHeight, restartButton.implicitHeight)
 
@@ -80,7 +82,7 @@ Item {
                     id: countLine
                     objectName: "countLine"
                     x: 32
-                    y: header.topPadding + (header.height - header.topPadding - height) / 2
+                    y: header.middle - height / 2
                     width: header.shareWidth
                     height: countText.implicitHeight
                     Accessible.role: Accessible.StaticText
@@ -117,7 +119,7 @@ Item {
                     id: titleText
                     objectName: "appTitle"
                     x: 32 + header.shareWidth + 8 + (header.shareWidth - width) / 2
-                    y: header.topPadding + (header.height - header.topPadding - height) / 2
+                    y: header.middle - height / 2
                     text: qsTr("Optara")
                     font.family: Theme.serifFamily
                     font.pixelSize: Theme.largeTitle
@@ -129,7 +131,7 @@ Item {
                     id: restartButton
                     objectName: "restartButton"
                     x: header.width - 32 - width
-                    y: header.topPadding + (header.height - header.topPadding - height) / 2
+                    y: header.middle - height / 2
                     symbol: "arrow.counterclockwise"
                     text: qsTr("Restart")
                     onClicked: {
