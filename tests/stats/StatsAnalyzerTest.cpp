@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <locale>
 #include <random>
 
 namespace {
@@ -52,24 +50,6 @@ TEST(StatsAnalyzer, LabelsOfOddValues)
         expected.resize(std::snprintf(expected.data(), expected.size(), "f/%.1f", aperture));
         EXPECT_EQ(rows(stats.topApertures({photo({}, {}, {}, {}, aperture)})), (Rows{{expected, 1}}));
     }
-}
-
-struct CommaDecimal : std::numpunct<char> {
-    char do_decimal_point() const override { return ','; }
-    std::string do_grouping() const override { return "\3"; }
-    char do_thousands_sep() const override { return '.'; }
-};
-
-TEST(StatsAnalyzer, LabelsIgnoreTheProcessLocale)
-{
-    const std::locale saved = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
-    std::setlocale(LC_NUMERIC, "de_DE.UTF-8"); // where installed
-    const auto apertures = stats.topApertures({photo({}, {}, {}, {}, 2.8)});
-    const auto focals = stats.topFocalLengths({withFocal(12000.0)});
-    std::setlocale(LC_NUMERIC, "C");
-    std::locale::global(saved);
-    EXPECT_EQ(rows(apertures), (Rows{{"f/2.8", 1}}));
-    EXPECT_EQ(rows(focals), (Rows{{"12000mm", 1}}));
 }
 
 // Canonically equivalent names share a row shown as first seen; case and
