@@ -59,12 +59,6 @@ QStringList listedNames(QFileDialog* dialog)
     return names;
 }
 
-void pressForAssistiveTechnology(QQuickItem* item)
-{
-    QAccessible::queryAccessibleInterface(item)->actionInterface()->doAction(
-        QAccessibleActionInterface::pressAction());
-}
-
 // Whether the strip along the top shows only the background beside the window's controls.
 bool controlStripIsClear(QQuickWindow* window)
 {
@@ -276,27 +270,17 @@ class WindowTest : public QObject {
         QVERIFY(findItem(first, "browseButton")->property("visualFocus").toBool());
     }
 
-    // The panel opens in Pictures, else at home; its stock buttons speak the app's language.
-    void panelStartsInPicturesElseAtHomeInTheAppsLanguage()
+    void panelStartsInPicturesElseAtHome()
     {
         // HOME is the session's own: XDG names HOME/Pictures, removed again as HOME must stay empty.
         const QString pictures = QDir::home().filePath(QStringLiteral("Pictures"));
         const auto removePictures = qScopeGuard([&] { QDir(pictures).removeRecursively(); });
-        const QLocale german(QLocale::German, QLocale::Germany);
-        // A dependency of the app, installed with it.
-        QTranslator qt;
-        QVERIFY(qt.load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
-        const Translation translation(german);
         for (const auto& [picturesExist, start] : {std::pair{false, QDir::homePath()}, {true, pictures}}) {
             QVERIFY(!picturesExist || QDir().mkpath(pictures));
             QTest::keySequence(open(), QKeySequence::Open);
-            QFileDialog* dialog = openDialog();
-            QVERIFY(dialog != nullptr);
-            QCOMPARE(dialog->directory().absolutePath(), start);
-            QCOMPARE(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text(),
-                     qt.translate("QFileDialog", "&Open"));
-            dialog->reject();
+            QVERIFY(openDialog() != nullptr);
+            QCOMPARE(openDialog()->directory().absolutePath(), start);
+            openDialog()->reject();
         }
     }
 
@@ -327,18 +311,18 @@ class WindowTest : public QObject {
 
         // The controls are buttons to assistive technology; maximise is named for what it does next.
         QAccessible::setActive(true);
-        const auto control = [window](const char* name) {
-            return QAccessible::queryAccessibleInterface(findItem(window, name));
-        };
+        QAccessibleInterface* maximise =
+            QAccessible::queryAccessibleInterface(findItem(window, "maximiseControl"));
         for (const auto& [name, visibility, maximiseName] :
              {std::tuple{"maximiseControl", QWindow::Maximized, "Restore"},
               {"minimiseControl", QWindow::Minimized, "Maximize"}}) {
-            QCOMPARE(control(name)->role(), QAccessible::Button);
-            pressForAssistiveTechnology(findItem(window, name));
+            QCOMPARE(QAccessible::queryAccessibleInterface(findItem(window, name))->role(),
+                     QAccessible::Button);
+            press(window, findItem(window, name), Way::Press);
             QTRY_COMPARE(window->visibility(), visibility);
-            QCOMPARE(control("maximiseControl")->text(QAccessible::Name), maximiseName);
+            QCOMPARE(maximise->text(QAccessible::Name), maximiseName);
         }
-        pressForAssistiveTechnology(findItem(window, "closeControl"));
+        press(window, findItem(window, "closeControl"), Way::Press);
         QAccessible::setActive(false);
         QTRY_VERIFY(manager_.windows().isEmpty());
     }
@@ -368,7 +352,8 @@ class WindowTest : public QObject {
         else if (way == Way::Mouse)
             QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(button).toPoint());
         else
-            pressForAssistiveTechnology(button);
+            QAccessible::queryAccessibleInterface(button)->actionInterface()->doAction(
+                QAccessibleActionInterface::pressAction());
     }
 
     QQuickWindow* open()
@@ -385,8 +370,14 @@ class WindowTest : public QObject {
         const Translation translation(locale);
         QQuickWindow* window = open();
         AppViewModel* model = WindowManager::viewModel(window);
+        // The browse panel's stock buttons, from Qt's own catalogue, a dependency of the app.
+        QTest::keySequence(window, QKeySequence::Open);
+        QStringList texts;
+        for (const QAbstractButton* button : openDialog()->findChild<QDialogButtonBox*>()->buttons())
+            texts.append(button->text());
+        openDialog()->reject();
         model->processURLs({QUrl::fromLocalFile(manyPhotos_.path())});
-        QStringList texts = textsOf(window->contentItem());
+        texts += textsOf(window->contentItem());
         if (!QTest::qWaitFor([&] { return findItem(window, "dashboard") != nullptr; }, 60000))
             return {};
         findItem(window, "lensesCard")->setProperty("items", QVariantList{});
