@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSettings>
 
-void ReadOnlySession::prepare()
+namespace optara {
+
+void prepareReadOnlySession()
 {
     // Qt Quick and Mesa cache compiled shaders under XDG_CACHE_HOME; Mesa reads
     // its switch as the first GL context is made.
@@ -22,3 +24,5 @@ void ReadOnlySession::prepare()
         (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus"))))
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 }
+
+} // namespace optara

@@ -4,6 +4,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 
+namespace optara {
+
 Translation::Translation(const QLocale& locale)
 {
     loaded_ = own_.load(locale, QStringLiteral("optara"), QStringLiteral("_"), QStringLiteral(":/i18n"));
@@ -20,3 +22,5 @@ Translation::~Translation()
     QCoreApplication::removeTranslator(&qt_);
     QCoreApplication::removeTranslator(&own_);
 }
+
+} // namespace optara

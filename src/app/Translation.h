@@ -4,6 +4,8 @@
 
 class QLocale;
 
+namespace optara {
+
 // The interface's texts in a locale's language: our own catalogue, built into
 // the binary, and Qt's for the open panel when the system has it. Installed on
 // the application while this object lives; English stays where no catalogue
@@ -24,3 +26,5 @@ class Translation {
     QTranslator qt_;
     bool loaded_ = false;
 };
+
+} // namespace optara

@@ -13,6 +13,8 @@
 Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Optara_ViewModelPlugin)
 
+namespace optara {
+
 namespace {
 const char* const viewModelKey = "optaraViewModel";
 }
@@ -92,7 +94,7 @@ void WindowManager::place(QQuickWindow* window) const
     if (previous != nullptr)
         window->setScreen(previous->screen());
     // Where the compositor places windows there is no position to cascade from: each is sized as the first.
-    const bool placedByCompositor = optara::ui::compositorPlacesWindows();
+    const bool placedByCompositor = compositorPlacesWindows();
     const WindowPlacement placement =
         WindowPlacement::on(window->screen()->availableGeometry(),
                             previous != nullptr && !placedByCompositor ? previous->geometry() : QRect());
@@ -113,3 +115,5 @@ void WindowManager::release(QQuickWindow* window)
     window->deleteLater();
     emit windowsChanged();
 }
+
+} // namespace optara

@@ -5,9 +5,12 @@
 #include <QPointer>
 #include <QQmlComponent>
 
-class AppViewModel;
 class QQmlEngine;
 class QQuickWindow;
+
+namespace optara {
+
+class AppViewModel;
 
 // Opens the app's one kind of window, each with a view model of its own, and
 // releases both when the window closes; the window last active then takes over.
@@ -40,3 +43,5 @@ class WindowManager : public QObject {
     QQmlComponent component_;
     QList<QPointer<QQuickWindow>> windows_;
 };
+
+} // namespace optara

@@ -1,5 +1,7 @@
 #include "WindowPlacement.h"
 
+namespace optara {
+
 namespace {
 
 const QSize preferredSize(1200, 860);
@@ -30,3 +32,5 @@ WindowPlacement WindowPlacement::on(const QRect& available, const QRect& previou
         return {QRect(at, fitted), minimum};
     return {QRect(available.topLeft(), size), minimum};
 }
+
+} // namespace optara

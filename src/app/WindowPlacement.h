@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QSize>
 
+namespace optara {
+
 // Where a new window opens and how small it may be made, on a screen's available
 // area: the first one centred, each next one a step down and right of the last.
 // Where the compositor places windows (Wayland) only the sizes apply.
@@ -13,3 +15,5 @@ struct WindowPlacement {
     // `previous` is the last window's geometry, or null for the first window.
     static WindowPlacement on(const QRect& available, const QRect& previous);
 };
+
+} // namespace optara

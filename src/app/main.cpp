@@ -13,7 +13,7 @@
 int main(int argc, char* argv[])
 {
     optara::ProcessingRun::separateThreadHeaps();
-    ReadOnlySession::prepare();
+    optara::prepareReadOnlySession();
     // A widgets application, for the open panel.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Optara"));
@@ -21,11 +21,11 @@ int main(int argc, char* argv[])
     // The Wayland app id, by which docks find the desktop file.
     QGuiApplication::setDesktopFileName(QStringLiteral(OPTARA_APP_ID));
 
-    const Translation translation(QLocale::system());
+    const optara::Translation translation(QLocale::system());
     int status = 0;
     {
         QQmlEngine engine;
-        WindowManager windows(engine);
+        optara::WindowManager windows(engine);
         if (windows.newWindow() == nullptr)
             return 1;
         status = QApplication::exec();

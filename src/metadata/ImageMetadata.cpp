@@ -61,15 +61,15 @@ ImageMetadata::ImageMetadata(std::string_view url, std::optional<std::string_vie
     make_ = reused(cameraMake);
     model_ = reused(cameraModel);
     lens_ = reused(lensModel);
-    auto mark = [this](Field field, bool present) {
+    auto mark = [this](Bit bit, bool present) {
         if (present)
-            present_ = static_cast<std::uint8_t>(present_ | (1u << static_cast<unsigned>(field)));
+            present_ = static_cast<std::uint8_t>(present_ | (1u << static_cast<unsigned>(bit)));
     };
-    mark(Field::FocalLength, focalLength.has_value());
-    mark(Field::Aperture, aperture.has_value());
-    mark(Field::Iso, iso.has_value());
-    mark(Field::ShutterSpeed, shutterSpeed.has_value());
-    mark(Field::CreationDate, creationDate.has_value());
+    mark(Bit::FocalLength, focalLength.has_value());
+    mark(Bit::Aperture, aperture.has_value());
+    mark(Bit::Iso, iso.has_value());
+    mark(Bit::ShutterSpeed, shutterSpeed.has_value());
+    mark(Bit::CreationDate, creationDate.has_value());
     focalLength_ = focalLength.value_or(0);
     aperture_ = aperture.value_or(0);
     iso_ = iso.value_or(0);
@@ -86,23 +86,23 @@ std::string ImageMetadata::url() const
     return url;
 }
 
-std::optional<double> ImageMetadata::number(Field field, double value) const
+std::optional<double> ImageMetadata::number(Bit bit, double value) const
 {
-    if (!has(field))
+    if (!has(bit))
         return std::nullopt;
     return value;
 }
 
 std::optional<std::int64_t> ImageMetadata::iso() const
 {
-    if (!has(Field::Iso))
+    if (!has(Bit::Iso))
         return std::nullopt;
     return iso_;
 }
 
 std::optional<ImageMetadata::TimePoint> ImageMetadata::creationDate() const
 {
-    if (!has(Field::CreationDate))
+    if (!has(Bit::CreationDate))
         return std::nullopt;
     return TimePoint(TimePoint::duration(creationDate_));
 }

@@ -33,10 +33,10 @@ class ImageMetadata {
     std::optional<std::string_view> cameraMake() const { return text(make_); }
     std::optional<std::string_view> cameraModel() const { return text(model_); }
     std::optional<std::string_view> lensModel() const { return text(lens_); }
-    std::optional<double> focalLength() const { return number(Field::FocalLength, focalLength_); }
-    std::optional<double> aperture() const { return number(Field::Aperture, aperture_); }
+    std::optional<double> focalLength() const { return number(Bit::FocalLength, focalLength_); }
+    std::optional<double> aperture() const { return number(Bit::Aperture, aperture_); }
     std::optional<std::int64_t> iso() const;
-    std::optional<double> shutterSpeed() const { return number(Field::ShutterSpeed, shutterSpeed_); }
+    std::optional<double> shutterSpeed() const { return number(Bit::ShutterSpeed, shutterSpeed_); }
     std::optional<TimePoint> creationDate() const;
 
     // Grouping labels, derived on every call.
@@ -47,14 +47,15 @@ class ImageMetadata {
     std::size_t hash() const;
 
   private:
-    enum class Field : std::uint8_t { FocalLength, Aperture, Iso, ShutterSpeed, CreationDate };
+    // Which bit of present_ says that a number or the date is held.
+    enum class Bit : std::uint8_t { FocalLength, Aperture, Iso, ShutterSpeed, CreationDate };
 
-    bool has(Field field) const { return (present_ >> static_cast<unsigned>(field)) & 1u; }
+    bool has(Bit bit) const { return (present_ >> static_cast<unsigned>(bit)) & 1u; }
     static std::optional<std::string_view> text(const SharedText& text)
     {
         return text ? std::optional(text.view()) : std::nullopt;
     }
-    std::optional<double> number(Field field, double value) const;
+    std::optional<double> number(Bit bit, double value) const;
 
     Uuid id_;
     // The url split after its last '/'; null when a part is empty.

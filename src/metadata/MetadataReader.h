@@ -16,7 +16,9 @@ class MetadataReader {
     MetadataReader(const MetadataReader&) = delete;
     MetadataReader& operator=(const MetadataReader&) = delete;
 
-    // No record when the file cannot be opened or is not a readable JPEG.
+    // No record when the file cannot be opened or its bytes are no image that
+    // common decoders open (JPEG, TIFF, PNG, WebP, GIF, BMP, HEIF, AVIF),
+    // whatever its name.
     std::optional<ImageMetadata> readMetadata(const std::filesystem::path& url) const;
 
   private:

@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 
-namespace optara::ui {
+namespace optara {
 
 // A Wayland compositor puts each window where it sees fit and ignores the
 // position asked for.
@@ -11,4 +11,4 @@ inline bool compositorPlacesWindows()
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-} // namespace optara::ui
+} // namespace optara

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace optara {
+
 namespace {
 
 bool carriesFiles(const QMimeData* mime)
@@ -76,3 +78,5 @@ void FileDropTarget::setHovering(bool hovering)
     hovering_ = hovering;
     emit isHoveringChanged();
 }
+
+} // namespace optara

@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
+namespace optara {
+
 // A drop target for local files and folders. It hovers only for drags that
 // carry at least one local file URL, and reports each drop's file URLs once.
 class FileDropTarget : public QQuickItem {
@@ -36,3 +38,5 @@ class FileDropTarget : public QQuickItem {
 
     bool hovering_ = false;
 };
+
+} // namespace optara

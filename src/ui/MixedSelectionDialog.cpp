@@ -15,7 +15,7 @@
 
 #include <algorithm>
 
-namespace optara::ui {
+namespace optara {
 
 MixedSelectionDialog::MixedSelectionDialog()
 {
@@ -111,4 +111,4 @@ bool MixedSelectionDialog::enterTypedFolder()
     return true;
 }
 
-} // namespace optara::ui
+} // namespace optara

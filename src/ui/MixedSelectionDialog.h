@@ -6,7 +6,7 @@
 
 class QLineEdit;
 
-namespace optara::ui {
+namespace optara {
 
 // A non-native dialog in which files and folders can be chosen together: the
 // stock ExistingFiles mode would enter a selected folder instead of taking it.
@@ -33,4 +33,4 @@ class MixedSelectionDialog : public QFileDialog {
     QWidget* completions_ = nullptr;
 };
 
-} // namespace optara::ui
+} // namespace optara

@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QWindow>
 
+namespace optara {
+
 PhotoPicker::PhotoPicker(QObject* parent) : QObject(parent)
 {
 }
@@ -25,7 +27,7 @@ void PhotoPicker::open(QWindow* window)
 {
     if (dialog_ || window == nullptr)
         return;
-    auto* dialog = new optara::ui::MixedSelectionDialog;
+    auto* dialog = new MixedSelectionDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("Browse Files — Optara"));
     dialog->setDirectory(startFolder());
@@ -68,3 +70,5 @@ void PhotoPicker::returnTo(QWindow* window)
     connect(
         window, &QWindow::activeChanged, this, [this] { emit closed(); }, Qt::SingleShotConnection);
 }
+
+} // namespace optara

@@ -9,6 +9,8 @@
 
 class QFileDialog;
 
+namespace optara {
+
 // The "Browse Files" panel: several files and folders at once, files limited
 // to JPEG names. Each open() builds a new panel; OK reports the choice.
 class PhotoPicker : public QObject {
@@ -39,3 +41,5 @@ class PhotoPicker : public QObject {
     QPointer<QFileDialog> dialog_;
     QString folder_; // the folder the last panel showed
 };
+
+} // namespace optara

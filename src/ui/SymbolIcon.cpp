@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+namespace optara {
+
 SymbolIcon::SymbolIcon(QQuickItem* parent) : QQuickPaintedItem(parent)
 {
     setAntialiasing(true);
@@ -73,3 +75,5 @@ void SymbolIcon::paint(QPainter* painter)
     painter->setOpacity(color_.alphaF());
     renderer_->render(painter, target);
 }
+
+} // namespace optara

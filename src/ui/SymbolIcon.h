@@ -9,6 +9,8 @@
 
 class QSvgRenderer;
 
+namespace optara {
+
 // Draws one of the app's symbols by name, tinted with `color`. A name with no
 // artwork draws nothing (the surrounding box is still drawn by its owner).
 class SymbolIcon : public QQuickPaintedItem {
@@ -44,3 +46,5 @@ class SymbolIcon : public QQuickPaintedItem {
     QColor color_ = Qt::black;
     std::unique_ptr<QSvgRenderer> renderer_;
 };
+
+} // namespace optara

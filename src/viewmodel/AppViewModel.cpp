@@ -1,6 +1,5 @@
 #include "AppViewModel.h"
 
-#include "FileGatherer.h"
 #include "ProcessingRun.h"
 #include "StatsTally.h"
 
@@ -18,15 +17,16 @@
 
 namespace fs = std::filesystem;
 
+namespace optara {
+
 namespace {
 
-QVariantList toVariantList(const std::vector<optara::StatItem>& items)
+QVariantList toVariantList(const std::vector<StatItem>& items)
 {
     QVariantList list;
     list.reserve(static_cast<qsizetype>(items.size()));
-    for (const optara::StatItem& item : items) {
+    for (const StatItem& item : items) {
         list.append(QVariantMap{
-            {QStringLiteral("id"), QString::fromStdString(item.id().toString())},
             {QStringLiteral("label"),
              QString::fromUtf8(item.label().data(), static_cast<qsizetype>(item.label().size()))},
             {QStringLiteral("count"), QVariant::fromValue<qint64>(item.count())},
@@ -45,8 +45,7 @@ template <typename... Held> void freeOnWorker(Held&&... held)
 
 } // namespace
 
-AppViewModel::AppViewModel(QObject* parent)
-    : QObject(parent), tally_(std::make_shared<const optara::StatsTally>())
+AppViewModel::AppViewModel(QObject* parent) : QObject(parent), tally_(std::make_shared<const StatsTally>())
 {
 }
 
@@ -60,7 +59,7 @@ bool AppViewModel::isProcessing() const
     return isProcessing_;
 }
 
-const optara::PhotoList& AppViewModel::processedImages() const
+const PhotoList& AppViewModel::processedImages() const
 {
     return processedImages_;
 }
@@ -72,22 +71,22 @@ int AppViewModel::processedImageCount() const
 
 QVariantList AppViewModel::topCameras() const
 {
-    return lists_[static_cast<std::size_t>(optara::StatList::Cameras)];
+    return lists_[static_cast<std::size_t>(StatList::Cameras)];
 }
 
 QVariantList AppViewModel::topLenses() const
 {
-    return lists_[static_cast<std::size_t>(optara::StatList::Lenses)];
+    return lists_[static_cast<std::size_t>(StatList::Lenses)];
 }
 
 QVariantList AppViewModel::topFocalLengths() const
 {
-    return lists_[static_cast<std::size_t>(optara::StatList::FocalLengths)];
+    return lists_[static_cast<std::size_t>(StatList::FocalLengths)];
 }
 
 QVariantList AppViewModel::topApertures() const
 {
-    return lists_[static_cast<std::size_t>(optara::StatList::Apertures)];
+    return lists_[static_cast<std::size_t>(StatList::Apertures)];
 }
 
 void AppViewModel::processURLs(const QList<QUrl>& urls)
@@ -100,28 +99,18 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
     locations.reserve(static_cast<std::size_t>(urls.size()));
     for (const QUrl& url : urls)
         locations.push_back(localPath(url));
-    auto* run = new optara::ProcessingRun(this, std::move(locations));
+    auto* run = new ProcessingRun(this, std::move(locations));
     // The run begins on a later turn of the event loop, after the caller's.
-    QMetaObject::invokeMethod(run, &optara::ProcessingRun::start, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(run, &ProcessingRun::start, Qt::QueuedConnection);
 }
 
 void AppViewModel::clearData()
 {
     ++clears_;
     freeOnWorker(std::exchange(processedImages_, {}),
-                 std::exchange(tally_, std::make_shared<const optara::StatsTally>()));
+                 std::exchange(tally_, std::make_shared<const StatsTally>()));
     emit processedImagesChanged();
     refreshStats({});
-}
-
-std::vector<fs::path> AppViewModel::gatherFiles(const std::vector<fs::path>& locations)
-{
-    return optara::gatherFiles(locations);
-}
-
-bool AppViewModel::isJpeg(const fs::path& location)
-{
-    return optara::isJpeg(location);
 }
 
 fs::path AppViewModel::localPath(const QUrl& url)
@@ -134,8 +123,7 @@ fs::path AppViewModel::localPath(const QUrl& url)
     return fs::path(bytes.toStdString());
 }
 
-void AppViewModel::finishRun(std::vector<optara::ImageMetadata> photos,
-                             std::shared_ptr<const optara::StatsTally> tally)
+void AppViewModel::finishRun(std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally)
 {
     finished_.push_back({std::move(photos), std::move(tally)});
     rankNext();
@@ -147,26 +135,26 @@ void AppViewModel::rankNext()
         return;
     ranking_ = true;
     QtConcurrent::run([held = tally_, batch = finished_.front().tally] {
-        auto tally = std::make_shared<optara::StatsTally>(*held);
+        auto tally = std::make_shared<StatsTally>(*held);
         tally->append(*batch);
         Lists lists;
-        for (optara::StatList list : optara::allStatLists)
+        for (StatList list : allStatLists)
             lists[static_cast<std::size_t>(list)] = toVariantList(tally->ranked(list));
-        return std::pair(std::shared_ptr<const optara::StatsTally>(std::move(tally)), std::move(lists));
+        return std::pair(std::shared_ptr<const StatsTally>(std::move(tally)), std::move(lists));
     })
-        .then(this, [this, clears = clears_](
-                        QFuture<std::pair<std::shared_ptr<const optara::StatsTally>, Lists>> ranked) {
-            ranking_ = false;
-            if (clears == clears_) {
-                auto [tally, lists] = ranked.takeResult();
-                publish(std::move(tally), std::move(lists));
-            }
-            rankNext();
-        });
+        .then(this,
+              [this, clears = clears_](QFuture<std::pair<std::shared_ptr<const StatsTally>, Lists>> ranked) {
+                  ranking_ = false;
+                  if (clears == clears_) {
+                      auto [tally, lists] = ranked.takeResult();
+                      publish(std::move(tally), std::move(lists));
+                  }
+                  rankNext();
+              });
 }
 
 // The end of one run, in one stretch on the GUI thread.
-void AppViewModel::publish(std::shared_ptr<const optara::StatsTally> tally, Lists lists)
+void AppViewModel::publish(std::shared_ptr<const StatsTally> tally, Lists lists)
 {
     processedImages_.append(std::move(finished_.front().photos));
     finished_.pop_front();
@@ -182,11 +170,11 @@ void AppViewModel::publish(std::shared_ptr<const optara::StatsTally> tally, List
 void AppViewModel::refreshStats(Lists lists)
 {
     const Lists old = lists_;
-    const std::pair<optara::StatList, void (AppViewModel::*)()> changes[] = {
-        {optara::StatList::Cameras, &AppViewModel::topCamerasChanged},
-        {optara::StatList::Lenses, &AppViewModel::topLensesChanged},
-        {optara::StatList::FocalLengths, &AppViewModel::topFocalLengthsChanged},
-        {optara::StatList::Apertures, &AppViewModel::topAperturesChanged}};
+    const std::pair<StatList, void (AppViewModel::*)()> changes[] = {
+        {StatList::Cameras, &AppViewModel::topCamerasChanged},
+        {StatList::Lenses, &AppViewModel::topLensesChanged},
+        {StatList::FocalLengths, &AppViewModel::topFocalLengthsChanged},
+        {StatList::Apertures, &AppViewModel::topAperturesChanged}};
     for (const auto& [list, changed] : changes) {
         const auto index = static_cast<std::size_t>(list);
         lists_[index] = std::move(lists[index]);
@@ -194,3 +182,5 @@ void AppViewModel::refreshStats(Lists lists)
     }
     freeOnWorker(old);
 }
+
+} // namespace optara

@@ -17,9 +17,9 @@
 #include <vector>
 
 namespace optara {
+
 class ProcessingRun;
 class StatsTally;
-} // namespace optara
 
 // The state of one window. Lives on the GUI thread; every property changes
 // there, and a processing run publishes once, at its end.
@@ -28,7 +28,7 @@ class AppViewModel : public QObject {
     QML_ELEMENT
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(int processedImageCount READ processedImageCount NOTIFY processedImagesChanged)
-    // Each list holds maps with "id" (text), "label" (text) and "count" (number).
+    // Each list holds maps with "label" (text) and "count" (number).
     Q_PROPERTY(QVariantList topCameras READ topCameras NOTIFY topCamerasChanged)
     Q_PROPERTY(QVariantList topLenses READ topLenses NOTIFY topLensesChanged)
     Q_PROPERTY(QVariantList topFocalLengths READ topFocalLengths NOTIFY topFocalLengthsChanged)
@@ -39,7 +39,7 @@ class AppViewModel : public QObject {
     ~AppViewModel() override;
 
     bool isProcessing() const;
-    const optara::PhotoList& processedImages() const;
+    const PhotoList& processedImages() const;
     int processedImageCount() const;
     QVariantList topCameras() const;
     QVariantList topLenses() const;
@@ -59,39 +59,36 @@ class AppViewModel : public QObject {
     void topAperturesChanged();
 
   private:
-    friend class optara::ProcessingRun;
+    friend class ProcessingRun;
 
-    // Run on a worker thread: they read the file system only.
-    static std::vector<std::filesystem::path>
-    gatherFiles(const std::vector<std::filesystem::path>& locations);
-    static bool isJpeg(const std::filesystem::path& location);
     // The location's bytes as the file system knows them, or empty for a
     // URL that names no local file.
     static std::filesystem::path localPath(const QUrl& url);
 
     using Lists = std::array<QVariantList, 4>;
     struct Batch {
-        std::vector<optara::ImageMetadata> photos;
-        std::shared_ptr<const optara::StatsTally> tally;
+        std::vector<ImageMetadata> photos;
+        std::shared_ptr<const StatsTally> tally;
     };
 
     // A run's photos in the order gathered, with their counts.
-    void finishRun(std::vector<optara::ImageMetadata> photos,
-                   std::shared_ptr<const optara::StatsTally> tally);
+    void finishRun(std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally);
     // Ranks the held counts with the next batch's off the GUI thread, one
     // batch at a time, then publishes that batch.
     void rankNext();
-    void publish(std::shared_ptr<const optara::StatsTally> tally, Lists lists);
+    void publish(std::shared_ptr<const StatsTally> tally, Lists lists);
     void refreshStats(Lists lists);
 
     bool isProcessing_ = false;
-    optara::PhotoList processedImages_;
+    PhotoList processedImages_;
     Lists lists_;
     // The counts behind the lists, over processedImages in order.
-    std::shared_ptr<const optara::StatsTally> tally_;
+    std::shared_ptr<const StatsTally> tally_;
     std::deque<Batch> finished_; // runs waiting to be published, oldest first
     bool ranking_ = false;
     std::uint64_t clears_ = 0; // a ranking begun before a clear is stale
     // isProcessing goes back to false only when the last run ends.
     int runsInFlight_ = 0;
 };
+
+} // namespace optara

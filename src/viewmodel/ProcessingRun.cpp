@@ -1,6 +1,7 @@
 #include "ProcessingRun.h"
 
 #include "AppViewModel.h"
+#include "FileGatherer.h"
 #include "MetadataReader.h"
 #include "ReadJob.h"
 #include "ReadTimer.h"
@@ -105,7 +106,7 @@ void ProcessingRun::start()
     }
     runPool().start([job = job_, run = this, locations = std::move(locations_)] {
         yieldToGuiThread();
-        job->setFiles(AppViewModel::gatherFiles(locations));
+        job->setFiles(gatherFiles(locations));
         // No reader to finish the run: no files, or the window is gone.
         if (startReaders(job, run) == 0)
             finishReads(*job, run);

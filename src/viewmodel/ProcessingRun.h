@@ -10,10 +10,9 @@
 #include <memory>
 #include <vector>
 
-class AppViewModel;
-
 namespace optara {
 
+class AppViewModel;
 class ReadJob;
 class StatsTally;
 

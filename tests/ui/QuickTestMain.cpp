@@ -18,8 +18,9 @@ class Setup : public QObject {
     void qmlEngineAvailable(QQmlEngine* engine)
     {
         engine->addImportPath(QStringLiteral("qrc:/"));
-        qmlRegisterSingletonType<DragHelper>("Optara.Testing", 1, 0, "DragEvents",
-                                             [](QQmlEngine*, QJSEngine*) { return new DragHelper; });
+        qmlRegisterSingletonType<optara::driver::DragHelper>(
+            "Optara.Testing", 1, 0, "DragEvents",
+            [](QQmlEngine*, QJSEngine*) { return new optara::driver::DragHelper; });
         static const QTemporaryDir photos;
         const auto tree = optara::driver::writePhotoTree(photos.path().toStdString());
         engine->rootContext()->setContextProperty("photoTree", QVariant::fromValue(tree.dropped));

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace optara;
 using namespace optara::driver;
 using optara::testing::photoJpeg;
 using optara::testing::writeBytes;
@@ -27,7 +28,7 @@ const QTemporaryDir userFolders;
             .mkdir(name, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv(name, userFolders.filePath(name).toLocal8Bit());
     }
-    ReadOnlySession::prepare();
+    optara::prepareReadOnlySession();
     return true;
 }();
 

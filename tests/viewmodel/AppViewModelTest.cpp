@@ -28,6 +28,7 @@
 #include <string>
 
 namespace fs = std::filesystem;
+using optara::AppViewModel;
 using Rows = std::vector<std::pair<QString, qint64>>;
 
 namespace {

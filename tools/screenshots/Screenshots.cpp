@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace optara;
 using namespace optara::driver;
 
 namespace {

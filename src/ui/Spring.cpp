@@ -1,10 +1,19 @@
-#include "SpringMotion.h"
+#include "Spring.h"
 
 #include <cmath>
 #include <numbers>
 
-namespace optara::ui {
+namespace optara {
 
+namespace {
+
+struct SpringState {
+    double position; // displacement from the target
+    double velocity;
+};
+
+// Exact solution of x'' + c x' + k x = 0 on unit mass after dt seconds, with
+// k = (2π/response)² and c = 4π·dampingFraction/response.
 SpringState advanceSpring(SpringState start, double response, double dampingFraction, double dt)
 {
     if (!(response > 0.0) || !std::isfinite(response) || !(dt > 0.0))
@@ -40,9 +49,6 @@ SpringState advanceSpring(SpringState start, double response, double dampingFrac
     return {c1 * e1 + c2 * e2, c1 * r1 * e1 + c2 * r2 * e2};
 }
 
-} // namespace optara::ui
-
-namespace {
 // Below these the motion is invisible, so the spring snaps and stops ticking.
 constexpr double restDistance = 1e-4;
 constexpr double restSpeed = 1e-3;
@@ -107,8 +113,7 @@ void Spring::settle()
 
 void Spring::advance(double dt)
 {
-    const auto next =
-        optara::ui::advanceSpring({value_ - target_, velocity_}, response_, dampingFraction_, dt);
+    const auto next = advanceSpring({value_ - target_, velocity_}, response_, dampingFraction_, dt);
     velocity_ = next.velocity;
     const double value = target_ + next.position;
     if (std::abs(next.position) < restDistance && std::abs(next.velocity) < restSpeed) {
@@ -134,3 +139,5 @@ void Spring::stop()
         emit runningChanged();
     }
 }
+
+} // namespace optara

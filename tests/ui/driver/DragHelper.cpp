@@ -7,6 +7,8 @@
 
 #include <memory>
 
+namespace optara::driver {
+
 bool DragHelper::send(QQuickItem* item, QEvent::Type type, QPointF at)
 {
     if (item == nullptr || item->window() == nullptr)
@@ -38,3 +40,5 @@ bool DragHelper::dragAndDrop(QQuickItem* item, const QList<QUrl>& urls, QPointF 
     move(item, at);
     return drop(item, at);
 }
+
+} // namespace optara::driver

@@ -6,18 +6,7 @@
 #include <QTimer>
 #include <QtQml/qqmlregistration.h>
 
-namespace optara::ui {
-
-struct SpringState {
-    double position; // displacement from the target
-    double velocity;
-};
-
-// Exact solution of x'' + c x' + k x = 0 on unit mass after dt seconds, with
-// k = (2π/response)² and c = 4π·dampingFraction/response.
-SpringState advanceSpring(SpringState start, double response, double dampingFraction, double dt);
-
-} // namespace optara::ui
+namespace optara {
 
 // A value that follows `target` along a damped spring, as the views' hover
 // motion does. Bind visuals to `value`; change `target` to start a motion.
@@ -72,3 +61,5 @@ class Spring : public QObject, public QQmlParserStatus {
     QTimer timer_;
     QElapsedTimer clock_;
 };
+
+} // namespace optara

@@ -9,6 +9,8 @@
 
 class QQuickItem;
 
+namespace optara::driver {
+
 // Sends the events a desktop drag sends to a window: enter, move, then leave
 // or drop, carrying a list of URLs. Points are in the coordinates of `item`;
 // each call returns whether the window accepted the event.
@@ -28,3 +30,5 @@ class DragHelper : public QObject {
 
     QMimeData mime_;
 };
+
+} // namespace optara::driver
