@@ -8,7 +8,7 @@ Item {
     id: card
 
     property string title: ""
-    // Ranked rows, each {id, label, count}; only the first ten are drawn.
+    // Ranked rows, each {label, count}; only the first ten are drawn.
     property var items: []
     property string icon: ""
 

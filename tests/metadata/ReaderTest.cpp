@@ -296,8 +296,12 @@ TEST(MetadataReader, ReadsTheEightFieldsUntrimmedWithCaptureDatesInOneLayoutAsLo
 TEST(MetadataReader, LocalTimeAgreesWithMktimeAcrossDaylightSavingChanges)
 {
     using namespace std::chrono;
-    for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe"}) {
-        const ZoneOverride inZone(zone); // UTC, and a vacuous pass, without time zone data
+    const char* const zones[] = {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe"};
+    for (const char* zone : zones)
+        if (!ZoneOverride::isInstalled(zone))
+            GTEST_SKIP() << "no time zone data for " << zone;
+    for (const char* zone : zones) {
+        const ZoneOverride inZone(zone);
         int mismatches = 0;
         for (const int y : {2021, 1945, 1970, 2040})
             for (sys_days d = year{y} / January / 1; d < sys_days(year{y + 1} / January / 1); d += days{1})

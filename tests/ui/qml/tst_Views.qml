@@ -131,7 +131,7 @@ Rectangle {
         function test_cardRows(data) {
             card.width = data.width
             const label = i => data.long ? "An extremely long lens name that cannot fit on one line of a card" : "Item " + i
-            card.items = data.counts.map((count, i) => ({ id: "id" + i, label: label(i), count: count }))
+            card.items = data.counts.map((count, i) => ({ label: label(i), count: count }))
             const shown = Array.prototype.filter.call(findChild(card, "rowsArea").children[0].children,
                                                       row => row.objectName === "statRow")
             compare(shown.length, data.bars.length)
