@@ -144,6 +144,7 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
                    acme = "Acme|-|-|-|-|-|-|-"s;
         // clang-format off
         const std::tuple<const char*, Bytes, std::string> cases[] = {
+            // JPEG: the marker walk, as decoders walk it.
             {"empty", {}, "none"},
             {"SOI then EOI", bytes("\xFF\xD8\xFF\xD9"), "none"},
             {"scan without a frame header", concat({soi, segment(0xDA, {1, 1, 0, 0, 63, 0})}), "none"},
@@ -161,6 +162,7 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
             {"EXIF, then another", jpeg({exif, exifSegment(b.block({b.ascii(0x010F, "Two")}))}), full},
             {"large and other APP1 segments, a broken EXIF, fill, stray bytes, RST, then a good EXIF",
              concat({steppedOver, exif, tinyImage()}), full},
+            // Other containers, known by their bytes whatever the name.
             {"TIFF", tiff, full},
             {"TIFF with its first directory outside", Bytes(tiff.begin(), tiff.begin() + 9), "none"},
             {"PNG", pngFile(std::nullopt), noFields},
@@ -174,6 +176,7 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
             {"HEIF", bytes("\0\0\0\030ftypheic\0\0\0\0mif1"sv), noFields},
             {"AVIF by compatible brand", bytes("\0\0\0\030ftypxxxx\0\0\0\0avif"sv), noFields},
             {"MP4", bytes("\0\0\0\030ftypisom\0\0\0\0mp41"sv), "none"},
+            // The TIFF directories, in any container.
             {"tags in the other directory are not looked for", inJpeg({lens}, Ifd{make}), noFields},
             {"first entry of a tag wins", inJpeg({make, b.ascii(0x010F, "Second")}), acme},
             {"an unusable first entry still wins", inJpeg({b.numbers(0x010F, Short, {1}), make}), noFields},
