@@ -144,7 +144,6 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
                    acme = "Acme|-|-|-|-|-|-|-"s;
         // clang-format off
         const std::tuple<const char*, Bytes, std::string> cases[] = {
-            // JPEG: the marker walk, as decoders walk it.
             {"empty", {}, "none"},
             {"SOI then EOI", bytes("\xFF\xD8\xFF\xD9"), "none"},
             {"scan without a frame header", concat({soi, segment(0xDA, {1, 1, 0, 0, 63, 0})}), "none"},
@@ -301,7 +300,7 @@ TEST(MetadataReader, LocalTimeAgreesWithMktimeAcrossDaylightSavingChanges)
     using namespace std::chrono;
     const char* const zones[] = {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe"};
     for (const char* zone : zones)
-        if (!ZoneOverride::isInstalled(zone))
+        if (!fs::is_regular_file(fs::path("/usr/share/zoneinfo") / zone))
             GTEST_SKIP() << "no time zone data for " << zone;
     for (const char* zone : zones) {
         const ZoneOverride inZone(zone);

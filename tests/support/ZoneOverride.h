@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -15,15 +14,6 @@ class ZoneOverride {
     ~ZoneOverride() { set(previous_ ? previous_->c_str() : nullptr); }
     ZoneOverride(const ZoneOverride&) = delete;
     ZoneOverride& operator=(const ZoneOverride&) = delete;
-
-    // Whether the system has the rules of a zone named like "Europe/Berlin";
-    // without them the C library falls back to UTC.
-    static bool isInstalled(const std::string& name)
-    {
-        const char* dir = std::getenv("TZDIR");
-        return std::filesystem::is_regular_file(
-            std::filesystem::path(dir && *dir ? dir : "/usr/share/zoneinfo") / name);
-    }
 
   private:
     static void set(const char* zone)

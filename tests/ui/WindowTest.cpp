@@ -13,8 +13,7 @@
 
 using namespace optara;
 using namespace optara::driver;
-using optara::testing::photoJpeg;
-using optara::testing::writeBytes;
+using namespace optara::testing;
 
 namespace {
 
@@ -28,7 +27,7 @@ const QTemporaryDir userFolders;
             .mkdir(name, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv(name, userFolders.filePath(name).toLocal8Bit());
     }
-    optara::prepareReadOnlySession();
+    prepareReadOnlySession();
     return true;
 }();
 
@@ -102,7 +101,7 @@ class WindowTest : public QObject {
         QVERIFY(photos_.isValid() && manyPhotos_.isValid());
         tree_ = writePhotoTree(photos_.path().toStdString());
         // Over a thousand photos, so that a count formatted for the locale would show a separator.
-        const auto photo = photoJpeg({.model = "Canon EOS R6", .fNumber = optara::testing::Fraction{28, 10}});
+        const auto photo = photoJpeg({.model = "Canon EOS R6", .fNumber = Fraction{28, 10}});
         for (int i = 0; i < 1201; ++i)
             writeBytes(manyPhotos_.filePath(QString("p%1.jpg").arg(i)).toStdString(), photo);
     }

@@ -28,7 +28,8 @@
 #include <string>
 
 namespace fs = std::filesystem;
-using optara::AppViewModel;
+using namespace optara;
+using namespace optara::testing;
 using Rows = std::vector<std::pair<QString, qint64>>;
 
 namespace {
@@ -43,17 +44,16 @@ void writePhoto(const fs::path& file, int i)
     else if (i % 17 == 3)
         lens.reset();
     fs::create_directories(file.parent_path());
-    optara::testing::writeBytes(
-        file, optara::testing::photoJpeg({"Make", "Model " + std::to_string(i % 13), lens,
-                                          std::pair(24 + 10 * (i % 12), 1), std::pair(28 + i % 11, 10)},
-                                         optara::testing::ByteOrder(i % 2)));
+    writeBytes(file, photoJpeg({"Make", "Model " + std::to_string(i % 13), lens,
+                                std::pair(24 + 10 * (i % 12), 1), std::pair(28 + i % 11, 10)},
+                               ByteOrder(i % 2)));
 }
 
 // The files a walk of the locations finds, in its order.
 std::vector<std::string> walked(const std::vector<fs::path>& locations)
 {
     std::vector<std::string> files;
-    for (const fs::path& file : optara::gatherFiles(locations))
+    for (const fs::path& file : gatherFiles(locations))
         files.push_back(file.native());
     return files;
 }
@@ -80,16 +80,15 @@ QUrl fileUrl(const fs::path& path, const QByteArray& host = {})
 // start more.
 bool readsEnded()
 {
-    const auto idle = [] { return optara::ProcessingRun::waitForReads(std::chrono::milliseconds(0)); };
+    const auto idle = [] { return ProcessingRun::waitForReads(std::chrono::milliseconds(0)); };
     return QTest::qWaitFor([&] { return idle() && (QCoreApplication::sendPostedEvents(), idle()); }, 30000);
 }
 
 // The four lists as published, and as computed afresh from the held photos.
 std::pair<std::vector<Rows>, std::vector<Rows>> lists(const AppViewModel& model)
 {
-    const auto& stats = optara::StatsAnalyzer::shared();
-    const std::vector<optara::ImageMetadata> photos(model.processedImages().begin(),
-                                                    model.processedImages().end());
+    const auto& stats = StatsAnalyzer::shared();
+    const std::vector<ImageMetadata> photos(model.processedImages().begin(), model.processedImages().end());
     std::pair<std::vector<Rows>, std::vector<Rows>> result;
     for (const auto& [shown, items] : {std::pair{model.topCameras(), stats.topCameras(photos)},
                                        {model.topLenses(), stats.topLenses(photos)},
@@ -155,7 +154,7 @@ class FileOpenCounter {
     }
 
   private:
-    const optara::exif::FileDescriptor fd_{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
+    const exif::FileDescriptor fd_{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
     long opened_ = 0;
 };
 
@@ -257,7 +256,7 @@ void AppViewModelTest::initTestCase()
     int i = 0;
     for (const char* name : {"a.jpg", "sub/c.JpEg", ".hidden.jpg", "\xff\xfe.jpg"})
         writePhoto(tree_ / name, i++);
-    optara::testing::writeBytes(tree_ / "notes.txt", {'h', 'i'});
+    writeBytes(tree_ / "notes.txt", {'h', 'i'});
     for (int n = 0; n < bigCount_; ++n)
         writePhoto(big_ / ("d" + std::to_string(n % 7)) / ("IMG_" + std::to_string(n) + ".JPG"), n);
     for (int n = 0; n < 5; ++n)
@@ -280,7 +279,7 @@ void AppViewModelTest::readersFollowTheTimeReadsWait()
         {"files come into memory", intoMemory, 2, false},
     };
     for (const auto& [name, reports, readers, grewLast] : cases) {
-        optara::ReadConcurrency concurrency(2, 64);
+        ReadConcurrency concurrency(2, 64);
         bool grew = false;
         for (const auto& [onCpu, blocked] : reports)
             grew = concurrency.report(std::chrono::microseconds(onCpu), std::chrono::microseconds(blocked));
@@ -335,10 +334,10 @@ void AppViewModelTest::recordsAreTheReadersOwnWhateverFails()
     QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 30000);
     std::multiset<std::string> run, reader;
     for (const auto& record : model.processedImages())
-        run.insert(optara::tools::dumpLine(record.url(), record));
-    for (const fs::path& file : optara::gatherFiles(locations)) {
-        if (auto record = optara::MetadataReader::shared().readMetadata(file))
-            reader.insert(optara::tools::dumpLine(file.native(), record));
+        run.insert(tools::dumpLine(record.url(), record));
+    for (const fs::path& file : gatherFiles(locations)) {
+        if (auto record = MetadataReader::shared().readMetadata(file))
+            reader.insert(tools::dumpLine(file.native(), record));
     }
     QCOMPARE(run, reader);
 }
