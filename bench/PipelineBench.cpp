@@ -31,6 +31,7 @@
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using optara::AppViewModel;
 
 namespace {
 
