@@ -19,7 +19,8 @@ struct WallClockTime {
 // forward shift moves forward by the shift; a time that occurs twice is taken
 // with the offset in force before the change (mktime itself picks the offset
 // its previous call used). The zone is loaded once, so unlike mktime no call
-// checks the zone file again. Thread-safe.
+// checks the zone file again. Thread-safe; takes no lock for a day the calling
+// thread has met before.
 std::optional<std::int64_t> secondsSinceEpoch(const WallClockTime& time);
 
 } // namespace optara

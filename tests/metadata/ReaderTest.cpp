@@ -302,22 +302,24 @@ TEST(MetadataReader, LocalTimeAgreesWithMktimeAcrossDaylightSavingChanges)
     for (const char* zone : zones)
         if (!fs::is_regular_file(fs::path("/usr/share/zoneinfo") / zone))
             GTEST_SKIP() << "no time zone data for " << zone;
-    for (const char* zone : zones) {
-        const ZoneOverride inZone(zone);
-        int mismatches = 0;
-        for (const int y : {2021, 1945, 1970, 2040})
-            for (sys_days d = year{y} / January / 1; d < sys_days(year{y + 1} / January / 1); d += days{1})
-                for (int minute = 0; minute < 24 * 60; minute += 15) {
-                    const year_month_day date{d};
-                    const WallClockTime t{
-                        y, unsigned(date.month()), unsigned(date.day()), minute / 60, minute % 60, 7};
-                    const std::int64_t expected = mktimeAfterTheDayBefore(t);
-                    secondsSinceEpoch({t.year, (t.month + 2) % 12 + 1, std::min(t.day, 28u), t.hour, 0, 0});
-                    if (secondsSinceEpoch(t) != expected && ++mismatches <= 10)
-                        ADD_FAILURE()
-                            << zone << " " << y << "-" << t.month << "-" << t.day << " +" << minute << "min";
-                }
-    }
+    for (const char* zone : zones)
+        inZone(zone, [zone] {
+            int mismatches = 0;
+            for (const int y : {2021, 1945, 1970, 2040})
+                for (sys_days d = year{y} / January / 1; d < sys_days(year{y + 1} / January / 1);
+                     d += days{1})
+                    for (int minute = 0; minute < 24 * 60; minute += 15) {
+                        const year_month_day date{d};
+                        const WallClockTime t{
+                            y, unsigned(date.month()), unsigned(date.day()), minute / 60, minute % 60, 7};
+                        const std::int64_t expected = mktimeAfterTheDayBefore(t);
+                        secondsSinceEpoch(
+                            {t.year, (t.month + 2) % 12 + 1, std::min(t.day, 28u), t.hour, 0, 0});
+                        if (secondsSinceEpoch(t) != expected && ++mismatches <= 10)
+                            ADD_FAILURE() << zone << " " << y << "-" << t.month << "-" << t.day << " +"
+                                          << minute << "min";
+                    }
+        });
 }
 
 using Row = std::vector<std::string>;
@@ -390,23 +392,23 @@ TEST(CorpusAgreement, EightFieldsMatchExiftoolInSeveralZones)
     EXPECT_TRUE(std::ranges::any_of(rows, [](auto& row) { return row.second != Row(8, "-"); }))
         << "exiftool read nothing";
     for (const char* zone :
-         {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0"}) {
-        const ZoneOverride inZone(zone);
-        for (const std::string& file : files) {
-            SCOPED_TRACE(std::string(zone) + " " + file);
-            ASSERT_TRUE(rows.contains(file)) << "missing from exiftool's output";
-            const Row& theirs = rows.at(file);
-            const auto r = MetadataReader::shared().readMetadata(file).value_or(
-                ImageMetadata("", {}, {}, {}, {}, {}, {}, {}, {})); // no record: every field absent
-            EXPECT_EQ(Row({text(r.cameraMake()), text(r.cameraModel()), text(r.lensModel())}),
-                      Row({text(theirs[0]), text(theirs[1]), text(theirs[2])}));
-            EXPECT_TRUE(sameNumber(r.focalLength(), theirs[3])) << "FocalLength " << theirs[3];
-            EXPECT_TRUE(sameNumber(r.aperture(), theirs[4])) << "FNumber " << theirs[4];
-            EXPECT_TRUE(sameNumber(r.shutterSpeed(), theirs[5])) << "ExposureTime " << theirs[5];
-            EXPECT_TRUE(sameNumber(r.iso(), theirs[6], true)) << "ISO " << theirs[6];
-            EXPECT_TRUE(sameDate(r.creationDate(), theirs[7])) << "DateTimeOriginal " << theirs[7];
-        }
-    }
+         {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0"})
+        inZone(zone, [&] {
+            for (const std::string& file : files) {
+                SCOPED_TRACE(std::string(zone) + " " + file);
+                ASSERT_TRUE(rows.contains(file)) << "missing from exiftool's output";
+                const Row& theirs = rows.at(file);
+                const auto r = MetadataReader::shared().readMetadata(file).value_or(
+                    ImageMetadata("", {}, {}, {}, {}, {}, {}, {}, {})); // no record: every field absent
+                EXPECT_EQ(Row({text(r.cameraMake()), text(r.cameraModel()), text(r.lensModel())}),
+                          Row({text(theirs[0]), text(theirs[1]), text(theirs[2])}));
+                EXPECT_TRUE(sameNumber(r.focalLength(), theirs[3])) << "FocalLength " << theirs[3];
+                EXPECT_TRUE(sameNumber(r.aperture(), theirs[4])) << "FNumber " << theirs[4];
+                EXPECT_TRUE(sameNumber(r.shutterSpeed(), theirs[5])) << "ExposureTime " << theirs[5];
+                EXPECT_TRUE(sameNumber(r.iso(), theirs[6], true)) << "ISO " << theirs[6];
+                EXPECT_TRUE(sameDate(r.creationDate(), theirs[7])) << "DateTimeOriginal " << theirs[7];
+            }
+        });
 }
 
 } // namespace

@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace optara::testing {
 
@@ -24,5 +26,13 @@ class ZoneOverride {
     std::optional<std::string> previous_ =
         std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
 };
+
+// Runs body in the zone on a thread of its own, as a thread keeps the offsets
+// it has looked up in the zone it first met.
+inline void inZone(const std::string& zone, const std::function<void()>& body)
+{
+    const ZoneOverride override(zone);
+    std::thread(body).join();
+}
 
 } // namespace optara::testing
