@@ -268,15 +268,18 @@ void AppViewModelTest::initTestCase()
 void AppViewModelTest::readersFollowTheTimeReadsWait()
 {
     using Reports = std::vector<std::pair<int, int>>;
-    Reports intoMemory(41, {2000, 0});
-    intoMemory.front() = {100, 3000};
+    const auto then = [](Reports first, const Reports& second) {
+        first.insert(first.end(), second.begin(), second.end());
+        return first;
+    };
     const std::tuple<const char*, Reports, int, bool> cases[] = {
         {"served from memory", {{2000, 0}, {2000, 10}}, 2, false},
-        {"blocked less than half the time on a CPU", {{1000, 400}}, 2, false},
-        {"as long blocked as on a CPU", {{1000, 1000}}, 8, true},
-        {"a share's round trips", {{40, 2000}}, 64, true},
-        {"recent reports weigh most", {{1000, 3000}, {1000, 0}, {1000, 0}}, 6, false},
-        {"files come into memory", intoMemory, 2, false},
+        {"blocked less than half the time on a CPU", Reports(20, {1000, 400}), 2, false},
+        {"as long blocked as on a CPU", Reports(30, {1000, 1000}), 7, false},
+        {"a share's round trips", Reports(12, {40, 2000}), 53, true},
+        {"new threads waiting on their own start-up", {{0, 2000}, {40, 160}, {0, 2000}}, 2, false},
+        {"recent reports weigh most", then(Reports(20, {1000, 3000}), {{1000, 0}, {1000, 0}}), 20, false},
+        {"files come into memory", then(Reports(20, {100, 3000}), Reports(40, {2000, 0})), 2, false},
     };
     for (const auto& [name, reports, readers, grewLast] : cases) {
         ReadConcurrency concurrency(2, 64);
