@@ -3,6 +3,7 @@
 #include "FileDescriptor.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -28,6 +29,9 @@ bool ReadTimer::fileRead()
     const auto now = Clock::now();
     if (now - sampledAt_ < sampleEvery)
         return false;
+    // Where the kernel preempts only at its tick, a GUI thread woken meanwhile
+    // would wait for that tick, or several, behind the readers.
+    ::sched_yield();
     const std::optional<ThreadTimes> times = threadTimes();
     bool grew = false;
     if (times && sampled_) {

@@ -10,7 +10,8 @@ namespace optara {
 // Times one reading thread and reports to its run's ReadConcurrency every
 // few milliseconds how much of that time it spent blocked, as the kernel's
 // scheduler accounts it: waiting for a CPU is not blocking, so readers
-// crowding the cores never ask for more readers.
+// crowding the cores never ask for more readers. At each report the thread
+// also gives way to any thread waiting for its CPU.
 class ReadTimer {
   public:
     using Clock = std::chrono::steady_clock;
