@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Cursor.h"
-
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -18,21 +16,6 @@ class ByteSource {
     // Exactly size bytes from offset, or none when they are not all there.
     // The span is valid until the next call.
     virtual std::optional<std::span<const std::uint8_t>> bytes(std::uint64_t offset, std::uint64_t size) = 0;
-};
-
-class MemorySource final : public ByteSource {
-  public:
-    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes, Endian::Big) {}
-
-    std::uint64_t size() const override { return bytes_.size(); }
-
-    std::optional<std::span<const std::uint8_t>> bytes(std::uint64_t offset, std::uint64_t size) override
-    {
-        return bytes_.bytes(offset, size);
-    }
-
-  private:
-    Cursor bytes_;
 };
 
 } // namespace optara::exif

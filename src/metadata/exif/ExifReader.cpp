@@ -22,6 +22,22 @@ namespace {
 
 using namespace std::string_view_literals;
 
+// The bytes of a file already in memory.
+class MemorySource final : public ByteSource {
+  public:
+    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes, Endian::Big) {}
+
+    std::uint64_t size() const override { return bytes_.size(); }
+
+    std::optional<std::span<const std::uint8_t>> bytes(std::uint64_t offset, std::uint64_t size) override
+    {
+        return bytes_.bytes(offset, size);
+    }
+
+  private:
+    Cursor bytes_;
+};
+
 bool startsWith(std::span<const std::uint8_t> head, std::string_view signature, std::size_t at = 0)
 {
     return head.size() >= at + signature.size() &&
