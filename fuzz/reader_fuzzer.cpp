@@ -2,6 +2,7 @@
 // through the reader: exactly the in-memory fields, and a record exactly when there are fields.
 
 #include "ExifReader.h"
+#include "MemorySource.h"
 #include "MetadataReader.h"
 #include "TiffReader.h"
 

@@ -5,6 +5,7 @@
 #include "FileDescriptor.h"
 #include "FileWindow.h"
 #include "JpegReader.h"
+#include "MemorySource.h"
 #include "TiffReader.h"
 
 #include <algorithm>
@@ -21,22 +22,6 @@ namespace optara::exif {
 namespace {
 
 using namespace std::string_view_literals;
-
-// The bytes of a file already in memory.
-class MemorySource final : public ByteSource {
-  public:
-    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes, Endian::Big) {}
-
-    std::uint64_t size() const override { return bytes_.size(); }
-
-    std::optional<std::span<const std::uint8_t>> bytes(std::uint64_t offset, std::uint64_t size) override
-    {
-        return bytes_.bytes(offset, size);
-    }
-
-  private:
-    Cursor bytes_;
-};
 
 bool startsWith(std::span<const std::uint8_t> head, std::string_view signature, std::size_t at = 0)
 {
