@@ -214,6 +214,12 @@ void Walk::work() noexcept
         --idle_;
         listNext(lock);
         ++idle_;
+        // A member lists folder after folder while any are queued; between
+        // them it gives way, so that a thread woken meanwhile, a GUI thread
+        // say, need not wait for the kernel's next tick.
+        lock.unlock();
+        std::this_thread::yield();
+        lock.lock();
     }
 }
 
