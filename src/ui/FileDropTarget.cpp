@@ -25,6 +25,7 @@ QList<QUrl> readableUrls(const QMimeData* mime)
 FileDropTarget::FileDropTarget(QQuickItem* parent) : QQuickItem(parent)
 {
     setFlag(ItemAcceptsDrops, true);
+    VirtualFileSystem::prepare();
 }
 
 void FileDropTarget::dragEnterEvent(QDragEnterEvent* event)

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QSet>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -82,6 +83,14 @@ QUrl localPath(const QUrl& url)
 bool VirtualFileSystem::canRead(const QUrl& url)
 {
     return isLocalFile(url) || isServed(url);
+}
+
+void VirtualFileSystem::prepare()
+{
+    QThreadPool::globalInstance()->start([] {
+        if (fuseMounted())
+            servedSchemes();
+    });
 }
 
 void VirtualFileSystem::resolve(const QList<QUrl>& urls, QObject* context,

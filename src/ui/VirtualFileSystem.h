@@ -17,6 +17,9 @@ class VirtualFileSystem {
     // Whether the URL is a local file or of a scheme the running gvfs serves;
     // quick enough for a drag's every event.
     static bool canRead(const QUrl& url);
+    // Loads GIO's view of the schemes on a pool thread, so the first canRead
+    // need not; a few milliseconds where gvfs runs.
+    static void prepare();
 
     // Calls done on context's thread, unless context is gone by then, with the
     // local file URLs of urls in their order: local files as they are, the

@@ -45,8 +45,10 @@ std::size_t FileWindow::readAt(std::uint64_t offset, std::size_t size)
 
 ssize_t FileWindow::readOn(std::uint64_t offset, std::uint8_t* into, std::size_t size)
 {
-    if (offset < streamed_)
+    if (offset < streamed_) {
+        errno = ESPIPE;
         return -1;
+    }
     // Skips to offset through the caller's part of the buffer, which the read then fills.
     while (streamed_ < offset) {
         const ssize_t skipped =
