@@ -1,7 +1,7 @@
 #include "FileDropTarget.h"
+#include "VirtualFileSystem.h"
 
 #include <QDropEvent>
-#include <QMetaObject>
 #include <QMimeData>
 
 #include <algorithm>
@@ -10,12 +10,14 @@ namespace optara {
 
 namespace {
 
-bool carriesFiles(const QMimeData* mime)
+QList<QUrl> readableUrls(const QMimeData* mime)
 {
+    QList<QUrl> readable;
     if (mime == nullptr || !mime->hasUrls())
-        return false;
+        return readable;
     const QList<QUrl> urls = mime->urls();
-    return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); });
+    std::copy_if(urls.cbegin(), urls.cend(), std::back_inserter(readable), VirtualFileSystem::canRead);
+    return readable;
 }
 
 } // namespace
@@ -23,19 +25,12 @@ bool carriesFiles(const QMimeData* mime)
 FileDropTarget::FileDropTarget(QQuickItem* parent) : QQuickItem(parent)
 {
     setFlag(ItemAcceptsDrops, true);
-}
-
-QList<QUrl> FileDropTarget::localFiles(const QList<QUrl>& urls)
-{
-    QList<QUrl> files;
-    std::copy_if(urls.cbegin(), urls.cend(), std::back_inserter(files),
-                 [](const QUrl& url) { return url.isLocalFile() && !url.toLocalFile().isEmpty(); });
-    return files;
+    VirtualFileSystem::prepare();
 }
 
 void FileDropTarget::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!carriesFiles(event->mimeData())) {
+    if (readableUrls(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -63,12 +58,15 @@ void FileDropTarget::dropEvent(QDropEvent* event)
     setHovering(false);
     // Accepted whatever it yields, so the source never sees the drop bounce back.
     event->acceptProposedAction();
-    const QList<QUrl> files =
-        event->mimeData() != nullptr ? localFiles(event->mimeData()->urls()) : QList<QUrl>{};
-    // Handed on from a later turn of the event loop, once the drop has finished.
-    if (!files.isEmpty())
-        QMetaObject::invokeMethod(
-            this, [this, files] { emit dropped(files); }, Qt::QueuedConnection);
+    const QList<QUrl> urls = readableUrls(event->mimeData());
+    if (urls.isEmpty())
+        return;
+    // Handed on from a later turn of the event loop, once the drop has finished and remote
+    // locations have their local paths.
+    VirtualFileSystem::resolve(urls, this, [this](const QList<QUrl>& files) {
+        if (!files.isEmpty())
+            emit dropped(files);
+    });
 }
 
 void FileDropTarget::setHovering(bool hovering)

@@ -7,8 +7,9 @@
 
 namespace optara {
 
-// A drop target for local files and folders. It hovers only for drags that
-// carry at least one local file URL, and reports each drop's file URLs once.
+// A drop target for local files and folders, and for remote locations the
+// desktop's virtual file system serves. It hovers only for drags that carry at
+// least one of them, and reports each drop's local file URLs once.
 class FileDropTarget : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT
@@ -19,12 +20,9 @@ class FileDropTarget : public QQuickItem {
 
     bool isHovering() const { return hovering_; }
 
-    // The local file URLs of a drop's URL list, in order; the rest are skipped.
-    static QList<QUrl> localFiles(const QList<QUrl>& urls);
-
   signals:
     void isHoveringChanged();
-    // Emitted once per drop that yields at least one file URL.
+    // Emitted once per drop that yields at least one file URL, remote ones resolved.
     void dropped(const QList<QUrl>& urls);
 
   protected:

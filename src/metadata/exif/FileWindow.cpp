@@ -27,8 +27,13 @@ std::size_t FileWindow::readAt(std::uint64_t offset, std::size_t size)
 {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got =
-            ::pread(fd_, buffer_.get() + done, size - done, static_cast<off_t>(offset + done));
+        ssize_t got =
+            streaming_ ? -1
+                       : ::pread(fd_, buffer_.get() + done, size - done, static_cast<off_t>(offset + done));
+        if (got < 0 && (streaming_ || errno == ESPIPE)) {
+            streaming_ = true;
+            got = readOn(offset + done, buffer_.get() + done, size - done);
+        }
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -36,6 +41,26 @@ std::size_t FileWindow::readAt(std::uint64_t offset, std::size_t size)
         done += static_cast<std::size_t>(got);
     }
     return done;
+}
+
+ssize_t FileWindow::readOn(std::uint64_t offset, std::uint8_t* into, std::size_t size)
+{
+    if (offset < streamed_) {
+        errno = ESPIPE;
+        return -1;
+    }
+    // Skips to offset through the caller's part of the buffer, which the read then fills.
+    while (streamed_ < offset) {
+        const ssize_t skipped =
+            ::read(fd_, into, static_cast<std::size_t>(std::min<std::uint64_t>(offset - streamed_, size)));
+        if (skipped <= 0)
+            return skipped;
+        streamed_ += static_cast<std::uint64_t>(skipped);
+    }
+    const ssize_t got = ::read(fd_, into, size);
+    if (got > 0)
+        streamed_ += static_cast<std::uint64_t>(got);
+    return got;
 }
 
 } // namespace optara::exif

@@ -4,11 +4,15 @@
 
 #include <memory>
 
+#include <sys/types.h>
+
 namespace optara::exif {
 
 // A window over an open file, refilled with pread on a miss. A miss reads
 // what was asked plus a little more, so the small segments after a large one
-// come in the same call. No single request may exceed maxRequest bytes.
+// come in the same call. No single request may exceed maxRequest bytes. A
+// file that refuses pread, as gvfs serves FTP through FUSE, is read on from
+// where the last read ended, forward only.
 class FileWindow final : public ByteSource {
   public:
     static constexpr std::size_t maxRequest = 65536;
@@ -21,12 +25,15 @@ class FileWindow final : public ByteSource {
 
   private:
     std::size_t readAt(std::uint64_t offset, std::size_t size);
+    ssize_t readOn(std::uint64_t offset, std::uint8_t* into, std::size_t size);
 
     int fd_;
     std::uint64_t fileSize_;
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
+    bool streaming_ = false;
+    std::uint64_t streamed_ = 0; // where the next read begins, once streaming
 };
 
 } // namespace optara::exif

@@ -1,0 +1,121 @@
+#include "VirtualFileSystem.h"
+
+#include <QFile>
+#include <QMetaObject>
+#include <QObject>
+#include <QSet>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+
+// GIO names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
+namespace optara {
+
+namespace {
+
+bool isLocalFile(const QUrl& url)
+{
+    return url.isLocalFile() && !url.toLocalFile().isEmpty();
+}
+
+// Whether gvfsd-fuse has its mount in place, which it has only while gvfsd
+// runs; without it a lookup could start the daemons through D-Bus.
+bool fuseMounted()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty())
+        return false;
+    QFile info(QStringLiteral("/proc/self/mountinfo"));
+    if (!info.open(QIODevice::ReadOnly))
+        return false;
+    // Mount points escape blanks and backslashes as octal, as in "\040".
+    QByteArray mountPoint = runtime + "/gvfs";
+    mountPoint.replace('\\', "\\134").replace(' ', "\\040").replace('\t', "\\011").replace('\n', "\\012");
+    const QList<QByteArray> lines = info.readAll().split('\n');
+    return std::any_of(lines.cbegin(), lines.cend(), [&mountPoint](const QByteArray& line) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype separator = fields.indexOf("-");
+        return fields.size() > 4 && fields[4] == mountPoint && separator > 4 &&
+               separator + 1 < fields.size() && fields[separator + 1] == "fuse.gvfsd-fuse";
+    });
+}
+
+// The remote schemes worth reading photos from that this GIO serves; web links stay out.
+const QSet<QString>& servedSchemes()
+{
+    static const QSet<QString> schemes = [] {
+        static const QSet<QString> wanted{"smb",  "sftp", "ftp",     "ftps", "dav",
+                                          "davs", "mtp",  "gphoto2", "afp",  "nfs"};
+        QSet<QString> served;
+        for (const gchar* const* scheme = g_vfs_get_supported_uri_schemes(g_vfs_get_default());
+             scheme != nullptr && *scheme != nullptr; ++scheme) {
+            if (wanted.contains(QString::fromLatin1(*scheme)))
+                served.insert(QString::fromLatin1(*scheme));
+        }
+        return served;
+    }();
+    return schemes;
+}
+
+bool isServed(const QUrl& url)
+{
+    return !url.isLocalFile() && fuseMounted() && servedSchemes().contains(url.scheme());
+}
+
+QUrl localPath(const QUrl& url)
+{
+    GFile* file = g_file_new_for_uri(url.toEncoded().constData());
+    char* path = g_file_get_path(file);
+    const QUrl local = path != nullptr ? QUrl::fromLocalFile(QFile::decodeName(path)) : QUrl();
+    g_free(path);
+    g_object_unref(file);
+    return local;
+}
+
+} // namespace
+
+bool VirtualFileSystem::canRead(const QUrl& url)
+{
+    return isLocalFile(url) || isServed(url);
+}
+
+void VirtualFileSystem::prepare()
+{
+    QThreadPool::globalInstance()->start([] {
+        if (fuseMounted())
+            servedSchemes();
+    });
+}
+
+void VirtualFileSystem::resolve(const QList<QUrl>& urls, QObject* context,
+                                std::function<void(QList<QUrl>)> done)
+{
+    QList<QUrl> local;
+    std::copy_if(urls.cbegin(), urls.cend(), std::back_inserter(local), isLocalFile);
+    if (std::none_of(urls.cbegin(), urls.cend(), isServed)) {
+        // Nothing to ask gvfs: handed on from the next turn of the event loop, as a lookup would be.
+        QMetaObject::invokeMethod(
+            context, [done = std::move(done), local] { done(local); }, Qt::QueuedConnection);
+        return;
+    }
+    const QSet<QString> schemes = servedSchemes();
+    QtConcurrent::run([urls, schemes] {
+        QList<QUrl> files;
+        for (const QUrl& url : urls) {
+            const QUrl file = isLocalFile(url)                 ? url
+                              : schemes.contains(url.scheme()) ? localPath(url)
+                                                               : QUrl();
+            if (isLocalFile(file))
+                files.append(file);
+        }
+        return files;
+    }).then(context, std::move(done));
+}
+
+} // namespace optara

@@ -1,0 +1,101 @@
+#include "AppViewModel.h"
+#include "DragHelper.h"
+#include "FileDropTarget.h"
+#include "VirtualFileSystem.h"
+#include "WindowDriver.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace optara;
+
+// Remote locations read through gvfs, started by remote_drop_check.sh in a
+// private session: REMOTE_URL names a folder, SERVED_DIR is where its server
+// reads from, and REMOTE_SERVED says whether a gvfs mount serves the URL.
+class RemoteDropTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase()
+    {
+        url_ = QUrl(qEnvironmentVariable("REMOTE_URL"));
+        if (!url_.isValid() || url_.isLocalFile())
+            QSKIP("REMOTE_URL names no remote folder; remote_drop_check.sh sets it");
+        served_ = qEnvironmentVariable("REMOTE_SERVED") == QLatin1String("1");
+        if (served_)
+            tree_ = driver::writePhotoTree(qEnvironmentVariable("SERVED_DIR").toStdString());
+    }
+
+    void folderResolvesToTheMountsPath()
+    {
+        QElapsedTimer firstCall;
+        firstCall.start();
+        const bool readable = VirtualFileSystem::canRead(url_);
+        qInfo("The first scheme test, unprepared, took %lld us on this thread",
+              firstCall.nsecsElapsed() / 1000);
+        QCOMPARE(readable, served_);
+        const QList<QUrl> files = resolved({QUrl("https://e.com/x.jpg"), url_});
+        if (!served_) {
+            QCOMPARE(files, QList<QUrl>{});
+            return;
+        }
+        QCOMPARE(files.size(), 1);
+        const QString mount = qEnvironmentVariable("XDG_RUNTIME_DIR") + "/gvfs/";
+        QVERIFY2(files[0].toLocalFile().startsWith(mount), qPrintable(files[0].toString()));
+        QVERIFY(QDir(files[0].toLocalFile()).exists("trip/day2"));
+    }
+
+    void dropHoversAndHandsOnTheLocalPathOnce()
+    {
+        if (!served_)
+            QSKIP("only where a gvfs mount serves the location");
+        QQuickWindow window;
+        window.resize(200, 200);
+        FileDropTarget target(window.contentItem());
+        target.setSize({200, 200});
+        window.show();
+        QVERIFY(driver::waitShown(&window));
+        QSignalSpy dropped(&target, &FileDropTarget::dropped);
+        driver::DragHelper drag;
+        QVERIFY(drag.enter(&target, {QUrl("https://e.com/x.jpg"), url_}, {50, 50}));
+        QVERIFY(drag.move(&target, {60, 60}));
+        QVERIFY(target.isHovering());
+        QVERIFY(drag.drop(&target, {60, 60}));
+        QVERIFY(!target.isHovering());
+        QVERIFY(dropped.wait(10000));
+        QTest::qWait(100); // a second emission would come as soon
+        QCOMPARE(dropped.size(), 1);
+        const auto files = dropped[0][0].value<QList<QUrl>>();
+        QCOMPARE(files, resolved({url_}));
+
+        AppViewModel model;
+        QSignalSpy processing(&model, &AppViewModel::isProcessingChanged);
+        model.processURLs(files);
+        QTRY_COMPARE_WITH_TIMEOUT(processing.size(), 2, 10000); // on, then off
+        QCOMPARE(model.processedImageCount(), tree_.photoCount);
+    }
+
+  private:
+    static QList<QUrl> resolved(const QList<QUrl>& urls)
+    {
+        QList<QUrl> files{QUrl("unset:")};
+        QObject context;
+        VirtualFileSystem::resolve(urls, &context,
+                                   [&files](QList<QUrl> result) { files = std::move(result); });
+        if (!QTest::qWaitFor([&files] { return files != QList<QUrl>{QUrl("unset:")}; }, 10000))
+            qWarning("no answer from the resolver");
+        return files;
+    }
+
+    QUrl url_;
+    bool served_ = false;
+    driver::PhotoTree tree_;
+};
+
+QTEST_MAIN(RemoteDropTest)
+
+#include "RemoteDropTest.moc"
