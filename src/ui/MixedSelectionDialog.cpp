@@ -4,6 +4,7 @@
 #include "PhotoPicker.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QToolButton>
 #include <QWindow>
 
 #include <algorithm>
@@ -23,20 +25,54 @@ MixedSelectionDialog::MixedSelectionDialog()
     setFileMode(QFileDialog::ExistingFiles);
     setNameFilters(PhotoPicker::nameFilters());
     setAcceptMode(QFileDialog::AcceptOpen);
+    makeReadOnly();
     for (auto* view : findChildren<QAbstractItemView*>())
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While completions show, keys go to their popup first, and its Return to the field.
-    nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    completions_ = nameField_->completer()->popup();
-    nameField_->installEventFilter(this);
-    completions_->installEventFilter(this);
+    nameField_ = part<QLineEdit>("fileNameEdit");
+    if (nameField_ != nullptr) {
+        completions_ = nameField_->completer()->popup();
+        nameField_->installEventFilter(this);
+        completions_->installEventFilter(this);
+    }
     // An emptied name field selects the folder shown, which would leave Open enabled with nothing chosen.
-    auto* list = findChild<QListView*>(QStringLiteral("listView"));
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [list] {
-        if (list->selectionModel()->isSelected(list->rootIndex()))
-            list->selectionModel()->select(list->rootIndex(),
-                                           QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-    });
+    auto* list = part<QListView>("listView");
+    if (list != nullptr)
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [list] {
+            if (list->selectionModel()->isSelected(list->rootIndex()))
+                list->selectionModel()->select(list->rootIndex(),
+                                               QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        });
+}
+
+template <class Part> Part* MixedSelectionDialog::part(const char* name)
+{
+    auto* found = findChild<Part*>(QLatin1String(name));
+    if (found == nullptr)
+        qWarning("optara: Qt's file dialog has no %s here; the panel does without it", name);
+    return found;
+}
+
+void MixedSelectionDialog::makeReadOnly()
+{
+    // The model then refuses renames, drops and deletions, and the Delete key does nothing.
+    setOption(QFileDialog::ReadOnly, true);
+    if (auto* newFolder = part<QToolButton>("newFolderButton"))
+        newFolder->hide();
+    // The stock context menu lists Rename and Delete, merely disabled; ours only reads.
+    auto* showHidden = new QAction(tr("Show Hidden Files"), this);
+    showHidden->setCheckable(true);
+    connect(showHidden, &QAction::toggled, this,
+            [this](bool shown) { setFilter(shown ? filter() | QDir::Hidden : filter() & ~QDir::Hidden); });
+    for (auto* view : findChildren<QAbstractItemView*>()) {
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setDragDropMode(QAbstractItemView::NoDragDrop);
+        view->setAcceptDrops(false);
+        view->viewport()->setAcceptDrops(false);
+        disconnect(view, &QWidget::customContextMenuRequested, nullptr, nullptr);
+        view->setContextMenuPolicy(Qt::ActionsContextMenu);
+        view->addAction(showHidden);
+    }
 }
 
 void MixedSelectionDialog::accept()
@@ -94,6 +130,8 @@ void MixedSelectionDialog::centreOverParent()
 
 bool MixedSelectionDialog::enterTypedFolder()
 {
+    if (nameField_ == nullptr)
+        return false;
     QString typed = nameField_->text().trimmed();
     if (typed.isEmpty() || typed.contains(QLatin1Char('"')))
         return false; // several quoted names are a selection to open
