@@ -31,6 +31,13 @@
     </message>
 </context>
 <context>
+    <name>optara::UserPlaces</name>
+    <message>
+        <source>Home</source>
+        <translation>Persönlicher Ordner</translation>
+    </message>
+</context>
+<context>
     <name>optara::PhotoPicker</name>
     <message>
         <source>JPEG images (*.jpg *.jpeg)</source>

@@ -2,6 +2,7 @@
 
 #include "CompositorPlacesWindows.h"
 #include "PhotoPicker.h"
+#include "UserPlaces.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -26,6 +27,7 @@ MixedSelectionDialog::MixedSelectionDialog()
     setNameFilters(PhotoPicker::nameFilters());
     setAcceptMode(QFileDialog::AcceptOpen);
     makeReadOnly();
+    showUserPlaces();
     for (auto* view : findChildren<QAbstractItemView*>())
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While completions show, keys go to their popup first, and its Return to the field.
@@ -73,6 +75,27 @@ void MixedSelectionDialog::makeReadOnly()
         view->setContextMenuPolicy(Qt::ActionsContextMenu);
         view->addAction(showHidden);
     }
+}
+
+void MixedSelectionDialog::showUserPlaces()
+{
+    const QList<UserPlace> places = userPlaces();
+    QList<QUrl> urls;
+    for (const UserPlace& place : places)
+        urls.append(place.url);
+    setSidebarUrls(urls);
+    auto* sidebar = part<QListView>("sidebar");
+    if (sidebar == nullptr)
+        return;
+    // The sidebar names each row after its folder again whenever the folder changes.
+    const auto name = [sidebar, places] {
+        QAbstractItemModel* rows = sidebar->model();
+        for (int row = 0; row < std::min<int>(rows->rowCount(), places.size()); ++row)
+            if (const QModelIndex index = rows->index(row, 0); index.data() != places[row].name)
+                rows->setData(index, places[row].name, Qt::DisplayRole);
+    };
+    name();
+    connect(sidebar->model(), &QAbstractItemModel::dataChanged, this, name);
 }
 
 void MixedSelectionDialog::accept()

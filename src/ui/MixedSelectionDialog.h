@@ -32,6 +32,8 @@ class MixedSelectionDialog : public QFileDialog {
     template <class Part> Part* part(const char* name);
     // Nothing in the panel creates, renames, moves or deletes a file.
     void makeReadOnly();
+    // The sidebar lists the user's places under their own names.
+    void showUserPlaces();
     bool enterTypedFolder();
     void centreOverParent();
 

@@ -85,6 +85,15 @@ QStringList textsOf(QQuickItem* item)
     return texts;
 }
 
+QStringList sidebarNames(QFileDialog* dialog)
+{
+    const auto* sidebar = dialog->findChild<QListView*>(QStringLiteral("sidebar"));
+    QStringList names;
+    for (int row = 0; sidebar != nullptr && row < sidebar->model()->rowCount(); ++row)
+        names.append(sidebar->model()->index(row, 0).data().toString());
+    return names;
+}
+
 // Every text the browse panel shows: title, labels, filters, buttons, tool tips and its context menu.
 QStringList textsOf(QFileDialog* dialog)
 {
@@ -100,7 +109,7 @@ QStringList textsOf(QFileDialog* dialog)
             texts.append(qobject_cast<const QToolButton*>(button) ? button->toolTip() : button->text());
     for (const QAction* action : dialog->findChild<QListView*>(QStringLiteral("listView"))->actions())
         texts.append(action->text());
-    return texts;
+    return texts + sidebarNames(dialog);
 }
 
 // Answers Yes to each question the panel asks, as a hasty user would, and notes what each menu
@@ -318,12 +327,27 @@ class WindowTest : public QObject {
     {
         // HOME is the session's own: XDG names HOME/Pictures, removed again as HOME must stay empty.
         const QString pictures = QDir::home().filePath(QStringLiteral("Pictures"));
-        const auto removePictures = qScopeGuard([&] { QDir(pictures).removeRecursively(); });
+        // The user's GTK bookmarks list a folder under its label; a remote one is passed over.
+        const QString gtk =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/gtk-3.0";
+        const auto removeOwn = qScopeGuard([&] {
+            QDir(pictures).removeRecursively();
+            QDir(gtk).removeRecursively();
+        });
+        QVERIFY(QDir().mkpath(gtk));
+        QFile bookmarks(gtk + "/bookmarks");
+        QVERIFY(bookmarks.open(QIODevice::WriteOnly));
+        bookmarks.write("sftp://127.0.0.1/photos Remote\n" + QUrl::fromLocalFile(photos_.path()).toEncoded() +
+                        " Holiday 2026\n");
+        bookmarks.close();
         for (const auto& [picturesExist, start] : {std::pair{false, QDir::homePath()}, {true, pictures}}) {
             QVERIFY(!picturesExist || QDir().mkpath(pictures));
             QTest::keySequence(open(), QKeySequence::Open);
             QVERIFY(openDialog() != nullptr);
             QCOMPARE(openDialog()->directory().absolutePath(), start);
+            const QStringList places = picturesExist ? QStringList{"Home", "Pictures", "Holiday 2026"}
+                                                     : QStringList{"Home", "Holiday 2026"};
+            QCOMPARE(sidebarNames(openDialog()), places);
             openDialog()->reject();
         }
     }
