@@ -153,6 +153,9 @@ class WindowTest : public QObject {
             writeBytes(manyPhotos_.filePath(QString("p%1.jpg").arg(i)).toStdString(), photo);
     }
 
+    // A part of Qt's file dialog that the panel reaches by name and this Qt lacks fails the test.
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("file dialog has no"))); }
+
     void cleanup()
     {
         qDeleteAll(manager_.windows());
