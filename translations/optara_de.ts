@@ -24,7 +24,21 @@
     </message>
 </context>
 <context>
-    <name>PhotoPicker</name>
+    <name>optara::MixedSelectionDialog</name>
+    <message>
+        <source>Show Hidden Files</source>
+        <translation>Versteckte Dateien anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>optara::UserPlaces</name>
+    <message>
+        <source>Home</source>
+        <translation>Persönlicher Ordner</translation>
+    </message>
+</context>
+<context>
+    <name>optara::PhotoPicker</name>
     <message>
         <source>JPEG images (*.jpg *.jpeg)</source>
         <translation>JPEG-Bilder (*.jpg *.jpeg)</translation>

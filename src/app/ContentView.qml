@@ -24,6 +24,11 @@ Item {
         color: Theme.neoBackground
     }
 
+    // The window's browse panel, which starts where this window's last one was, across Restart.
+    PhotoPicker {
+        id: windowPicker
+    }
+
     // Each view exists only while it is shown: a repeater of one or none, as a
     // Loader cannot build a component bound to this file in Qt 6.4.
     FocusScope {
@@ -49,6 +54,7 @@ Item {
                 anchors.fill: parent
                 anchors.margins: 60
                 viewModel: root.viewModel
+                picker: windowPicker
             }
         }
         Repeater {

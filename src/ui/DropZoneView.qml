@@ -13,8 +13,9 @@ Item {
     // Motion progress from idle (0) to hovering (1), for the zone and the tile.
     readonly property real zoneProgress: zoneSpring.value
     readonly property real tileProgress: tileSpring.value
-    // Replaceable in tests; anything with open(window) and chosen(urls), closed() signals.
-    property var picker: defaultPicker
+    // The window's own, so that it outlives the zone; anything with open(window) and chosen(urls),
+    // closed() signals.
+    property var picker
     // Whether keys opened the panel: the button then gets its focus frame back.
     property bool browsedByKeys: false
 
@@ -50,9 +51,6 @@ Item {
         response: Theme.tileSpringResponse
         dampingFraction: Theme.tileSpringDamping
         target: dropTarget.isHovering ? 1 : 0
-    }
-    PhotoPicker {
-        id: defaultPicker
     }
     // Ctrl+O, only while the zone can take input (not under the processing overlay).
     // Spelled out, as StandardKey.Open is on Linux: qmllint in Qt 6.4 knows no StandardKey.

@@ -2,8 +2,10 @@
 
 #include "CompositorPlacesWindows.h"
 #include "PhotoPicker.h"
+#include "UserPlaces.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QToolButton>
 #include <QWindow>
 
 #include <algorithm>
@@ -23,20 +26,76 @@ MixedSelectionDialog::MixedSelectionDialog()
     setFileMode(QFileDialog::ExistingFiles);
     setNameFilters(PhotoPicker::nameFilters());
     setAcceptMode(QFileDialog::AcceptOpen);
+    makeReadOnly();
+    showUserPlaces();
     for (auto* view : findChildren<QAbstractItemView*>())
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While completions show, keys go to their popup first, and its Return to the field.
-    nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    completions_ = nameField_->completer()->popup();
-    nameField_->installEventFilter(this);
-    completions_->installEventFilter(this);
+    nameField_ = part<QLineEdit>("fileNameEdit");
+    if (nameField_ != nullptr) {
+        completions_ = nameField_->completer()->popup();
+        nameField_->installEventFilter(this);
+        completions_->installEventFilter(this);
+    }
     // An emptied name field selects the folder shown, which would leave Open enabled with nothing chosen.
-    auto* list = findChild<QListView*>(QStringLiteral("listView"));
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [list] {
-        if (list->selectionModel()->isSelected(list->rootIndex()))
-            list->selectionModel()->select(list->rootIndex(),
-                                           QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-    });
+    auto* list = part<QListView>("listView");
+    if (list != nullptr)
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [list] {
+            if (list->selectionModel()->isSelected(list->rootIndex()))
+                list->selectionModel()->select(list->rootIndex(),
+                                               QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        });
+}
+
+template <class Part> Part* MixedSelectionDialog::part(const char* name)
+{
+    auto* found = findChild<Part*>(QLatin1String(name));
+    if (found == nullptr)
+        qWarning("optara: Qt's file dialog has no %s here; the panel does without it", name);
+    return found;
+}
+
+void MixedSelectionDialog::makeReadOnly()
+{
+    // The model then refuses renames, drops and deletions, and the Delete key does nothing.
+    setOption(QFileDialog::ReadOnly, true);
+    if (auto* newFolder = part<QToolButton>("newFolderButton"))
+        newFolder->hide();
+    // The stock context menu lists Rename and Delete, merely disabled; ours only reads.
+    auto* showHidden = new QAction(tr("Show Hidden Files"), this);
+    showHidden->setCheckable(true);
+    connect(showHidden, &QAction::toggled, this,
+            [this](bool shown) { setFilter(shown ? filter() | QDir::Hidden : filter() & ~QDir::Hidden); });
+    for (auto* view : findChildren<QAbstractItemView*>()) {
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setDragDropMode(QAbstractItemView::NoDragDrop);
+        view->setAcceptDrops(false);
+        view->viewport()->setAcceptDrops(false);
+        disconnect(view, &QWidget::customContextMenuRequested, nullptr, nullptr);
+        view->setContextMenuPolicy(Qt::ActionsContextMenu);
+        view->addAction(showHidden);
+    }
+}
+
+void MixedSelectionDialog::showUserPlaces()
+{
+    const QList<UserPlace> places = userPlaces();
+    QList<QUrl> urls;
+    for (const UserPlace& place : places)
+        urls.append(place.url);
+    setSidebarUrls(urls);
+    auto* sidebar = part<QListView>("sidebar");
+    if (sidebar == nullptr)
+        return;
+    // The sidebar names each row after its folder again whenever the folder changes.
+    const auto name = [sidebar, places] {
+        QAbstractItemModel* rows = sidebar->model();
+        for (int row = 0; row < std::min<int>(rows->rowCount(), places.size()); ++row)
+            if (const QModelIndex index = rows->index(row, 0); index.data() != places[row].name)
+                rows->setData(index, places[row].name, Qt::DisplayRole);
+    };
+    name();
+    connect(sidebar->model(), &QAbstractItemModel::dataChanged, this, name);
 }
 
 void MixedSelectionDialog::accept()
@@ -94,6 +153,8 @@ void MixedSelectionDialog::centreOverParent()
 
 bool MixedSelectionDialog::enterTypedFolder()
 {
+    if (nameField_ == nullptr)
+        return false;
     QString typed = nameField_->text().trimmed();
     if (typed.isEmpty() || typed.contains(QLatin1Char('"')))
         return false; // several quoted names are a selection to open

@@ -11,6 +11,8 @@ namespace optara {
 // A non-native dialog in which files and folders can be chosen together: the
 // stock ExistingFiles mode would enter a selected folder instead of taking it.
 class MixedSelectionDialog : public QFileDialog {
+    Q_OBJECT
+
   public:
     MixedSelectionDialog();
 
@@ -26,6 +28,12 @@ class MixedSelectionDialog : public QFileDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // One of Qt's own parts of the panel, by its object name; a warning when this Qt has none.
+    template <class Part> Part* part(const char* name);
+    // Nothing in the panel creates, renames, moves or deletes a file.
+    void makeReadOnly();
+    // The sidebar lists the user's places under their own names.
+    void showUserPlaces();
     bool enterTypedFolder();
     void centreOverParent();
 
