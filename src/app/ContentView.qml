@@ -27,6 +27,7 @@ Item {
     // The window's browse panel, which starts where this window's last one was, across Restart.
     PhotoPicker {
         id: windowPicker
+        theme: Theme
     }
 
     // Each view exists only while it is shown: a repeater of one or none, as a

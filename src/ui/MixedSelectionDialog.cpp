@@ -3,6 +3,7 @@
 #include "CompositorPlacesWindows.h"
 #include "PhotoPicker.h"
 #include "UserPlaces.h"
+#include "VirtualFileSystem.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -158,6 +159,8 @@ bool MixedSelectionDialog::enterTypedFolder()
     QString typed = nameField_->text().trimmed();
     if (typed.isEmpty() || typed.contains(QLatin1Char('"')))
         return false; // several quoted names are a selection to open
+    if (typed.contains(QStringLiteral("://")))
+        return enterTypedLocation(QUrl(typed));
     if (typed == QStringLiteral("~") || typed.startsWith(QStringLiteral("~/")))
         typed.replace(0, 1, QDir::homePath());
     const QFileInfo folder(directory().absoluteFilePath(typed));
@@ -169,6 +172,26 @@ bool MixedSelectionDialog::enterTypedFolder()
     // Completions that found nothing (a hidden folder, one not listed yet) restart when a listing
     // arrives, from the prefix the new folder set; emptied, they have nothing to restart from.
     nameField_->completer()->setCompletionPrefix(QString());
+    return true;
+}
+
+bool MixedSelectionDialog::enterTypedLocation(const QUrl& location)
+{
+    if (!VirtualFileSystem::canRead(location))
+        return false;
+    completions_->hide();
+    // A share's local path may take a round trip to learn, so it is learnt off this thread.
+    VirtualFileSystem::resolve({location}, this, [this](const QList<QUrl>& found) {
+        if (found.isEmpty())
+            return;
+        if (const QFileInfo place(found.first().toLocalFile()); place.isDir()) {
+            setDirectory(place.absoluteFilePath());
+            nameField_->clear();
+        } else if (place.isFile()) {
+            choice = found;
+            QDialog::accept();
+        }
+    });
     return true;
 }
 

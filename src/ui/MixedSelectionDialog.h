@@ -22,7 +22,7 @@ class MixedSelectionDialog : public QFileDialog {
     void accept() override;
 
   protected:
-    // Enter on a typed folder goes into it; Open still takes what is selected. The
+    // Enter on a typed folder or location goes into it; Open still takes what is selected. The
     // window's first exposure centres the panel over its parent window.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -35,6 +35,8 @@ class MixedSelectionDialog : public QFileDialog {
     // The sidebar lists the user's places under their own names.
     void showUserPlaces();
     bool enterTypedFolder();
+    // A typed file:// or smb://, sftp://… location: the folder it names is entered, a file taken.
+    bool enterTypedLocation(const QUrl& location);
     void centreOverParent();
 
     QLineEdit* nameField_ = nullptr;

@@ -1,5 +1,6 @@
 #include "PhotoPicker.h"
 
+#include "DialogLook.h"
 #include "MixedSelectionDialog.h"
 
 #include <QDir>
@@ -27,6 +28,8 @@ void PhotoPicker::open(QWindow* window)
 {
     if (dialog_ || window == nullptr)
         return;
+    if (theme_)
+        useAppLookInDialogs(*theme_);
     auto* dialog = new MixedSelectionDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("Browse Files — Optara"));

@@ -16,6 +16,8 @@ namespace optara {
 class PhotoPicker : public QObject {
     Q_OBJECT
     QML_ELEMENT
+    // The Theme whose colours and type the panel takes.
+    Q_PROPERTY(QObject* theme MEMBER theme_ NOTIFY themeChanged)
 
   public:
     explicit PhotoPicker(QObject* parent = nullptr);
@@ -29,6 +31,7 @@ class PhotoPicker : public QObject {
     static QStringList nameFilters();
 
   signals:
+    void themeChanged();
     // The chosen locations in the panel's order; never emitted on cancel.
     void chosen(const QList<QUrl>& urls);
     // The panel has closed, chosen or not, and its window is active again.
@@ -40,6 +43,7 @@ class PhotoPicker : public QObject {
 
     QPointer<QFileDialog> dialog_;
     QString folder_; // the folder the last panel showed
+    QPointer<QObject> theme_;
 };
 
 } // namespace optara

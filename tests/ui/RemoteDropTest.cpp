@@ -1,12 +1,13 @@
 #include "AppViewModel.h"
 #include "DragHelper.h"
 #include "FileDropTarget.h"
+#include "MixedSelectionDialog.h"
 #include "VirtualFileSystem.h"
 #include "WindowDriver.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QGuiApplication>
+#include <QLineEdit>
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QtTest>
@@ -77,6 +78,21 @@ class RemoteDropTest : public QObject {
         model.processURLs(files);
         QTRY_COMPARE_WITH_TIMEOUT(processing.size(), 2, 10000); // on, then off
         QCOMPARE(model.processedImageCount(), tree_.photoCount);
+    }
+
+    // Typed into the browse dialog's name field, the location's folder opens in it.
+    void typedLocationOpensInTheDialog()
+    {
+        if (!served_)
+            QSKIP("only where a gvfs mount serves the location");
+        MixedSelectionDialog dialog;
+        dialog.show();
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name != nullptr);
+        name->setText(url_.toString());
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_COMPARE(dialog.directory().absolutePath(), resolved({url_}).value(0).toLocalFile());
+        QVERIFY(dialog.isVisible() && name->text().isEmpty());
     }
 
   private:

@@ -1,6 +1,7 @@
 #include "AppViewModel.h"
 #include "DragHelper.h"
 #include "PhotoBuilder.h"
+#include "PhotoPicker.h"
 #include "ReadOnlySession.h"
 #include "Translation.h"
 #include "WindowDriver.h"
@@ -215,6 +216,18 @@ class WindowTest : public QObject {
             press(window, browse, in);
             QFileDialog* dialog = nullptr;
             QTRY_VERIFY((dialog = openDialog()) != nullptr);
+            // Dressed as the window: flat Fusion frames in its colours and type, the desktop's icons.
+            const auto* theme = window->findChild<PhotoPicker*>()->property("theme").value<QObject*>();
+            QVERIFY(theme != nullptr);
+            QCOMPARE(dialog->style()->name(), QStringLiteral("fusion"));
+            QCOMPARE(dialog->palette().color(QPalette::Window),
+                     theme->property("neoBackground").value<QColor>());
+            QCOMPARE(dialog->palette().color(QPalette::Highlight),
+                     theme->property("neoAccent").value<QColor>());
+            QCOMPARE(dialog->font().family(), theme->property("defaultFamily").toString());
+            // Offscreen, Qt knows no icon folders.
+            QVERIFY(QGuiApplication::platformName() == "offscreen" ||
+                    QIcon::hasThemeIcon(QStringLiteral("folder")));
             dialog->setDirectory(photos_.path());
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             name->setText(QStringLiteral("\"a.jpg\" \"trip\""));
@@ -385,10 +398,10 @@ class WindowTest : public QObject {
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onKeep, view->viewport()->mapToGlobal(onKeep));
         QApplication::sendEvent(view->viewport(), &menuEvent);
         QTRY_VERIFY(!yes.offered.isEmpty());
-        for (const QString& writes : {"Rename", "Delete", "New Folder"})
+        for (const char* writes : {"Rename", "Delete", "New Folder"})
             QVERIFY2(!yes.offered.contains(writes, Qt::CaseInsensitive), qPrintable(yes.offered.join(", ")));
         // Delete and F2 on a selected entry, each answered Yes.
-        for (const QString& name : {"keep.jpg", "album"}) {
+        for (const char* name : {"keep.jpg", "album"}) {
             view->setCurrentIndex(indexOf(name));
             view->setFocus();
             QTest::keyClick(view, Qt::Key_Delete);
