@@ -44,12 +44,16 @@ Item {
         response: Theme.zoneSpringResponse
         dampingFraction: Theme.zoneSpringDamping
         target: dropTarget.isHovering ? 1 : 0
+        // At rest under the processing overlay, which would catch it mid-bounce.
+        animated: root.enabled
     }
     Spring {
         id: tileSpring
         response: Theme.tileSpringResponse
         dampingFraction: Theme.tileSpringDamping
         target: dropTarget.isHovering ? 1 : 0
+        // At rest under the processing overlay, which would catch it mid-bounce.
+        animated: root.enabled
     }
     PhotoPicker {
         id: defaultPicker
