@@ -112,6 +112,10 @@
         <source>optara.app</source>
         <translation>optara.app</translation>
     </message>
+    <message>
+        <source>Statistics</source>
+        <translation>Statistik</translation>
+    </message>
 </context>
 <context>
     <name>WindowChrome</name>

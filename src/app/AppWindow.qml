@@ -10,6 +10,9 @@ Window {
     required property AppViewModel viewModel
     // Opens and closes windows: newWindow() and quit().
     required property var shell
+    // The desktop's arrangement of the window's controls: names at the left and at the right.
+    required property list<string> leftControls
+    required property list<string> rightControls
 
     flags: Qt.Window | Qt.FramelessWindowHint
     color: Theme.neoBackground
@@ -26,6 +29,8 @@ Window {
         id: chrome
         anchors.fill: parent
         window: window
+        leftControls: window.leftControls
+        rightControls: window.rightControls
     }
 
     Shortcut {

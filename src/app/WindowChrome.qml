@@ -1,10 +1,12 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Window
+import QtQuick.Templates as T
 import Optara.Ui
 
 // What a title bar would give a frameless window: a strip to drag it by, small
-// close/minimise/maximise controls, and edges to resize it from.
+// close/minimise/maximise controls where the desktop puts its own, and edges to
+// resize it from.
 Item {
     id: chrome
 
@@ -29,15 +31,30 @@ Item {
             chrome.window.showMaximized()
     }
 
-    // The move starts only once the pointer travels: a move begun on press hands the
-    // pointer to the window manager, and a double-click would never arrive.
+    // The desktop's arrangement: names ("close", "minimize", "maximize") at the left
+    // and at the right end of the strip, each in the order drawn.
+    property list<string> leftControls: []
+    property list<string> rightControls: []
+
+    function activate(control) {
+        if (control === "close")
+            chrome.window.close()
+        else if (control === "minimize")
+            chrome.window.showMinimized()
+        else
+            chrome.toggleMaximised()
+    }
+
+    // Between the controls, wherever they sit. The move starts only once the pointer
+    // travels: a move begun on press hands the pointer to the window manager, and a
+    // double-click would never arrive.
     MouseArea {
         objectName: "dragStrip"
         property point pressedAt
         property bool started: false
         property bool byHand: false
-        x: controls.x + controls.width + 8
-        width: parent.width - x - chrome.edge
+        x: leftRow.width > 0 ? leftRow.x + leftRow.width + 8 : chrome.edge
+        width: (rightRow.width > 0 ? rightRow.x - 8 : parent.width - chrome.edge) - x
         y: chrome.edge
         height: chrome.stripHeight - chrome.edge
         onPressed: (mouse) => {
@@ -62,88 +79,106 @@ Item {
         onDoubleClicked: chrome.toggleMaximised()
     }
 
+    // A small square face with its glyph, in a 20 by 20 target; Tab reaches it and
+    // Space or Return presses it, while a click leaves the keys where they were.
+    component ControlButton: T.AbstractButton {
+        id: control
+        required property string modelData
+        readonly property string label: modelData === "close" ? qsTr("Close")
+                                      : modelData === "minimize" ? qsTr("Minimize")
+                                      : chrome.maximised ? qsTr("Restore") : qsTr("Maximize")
+        readonly property color glyphColor: hovered ? Theme.neoCard : Theme.neoText
+
+        objectName: ({ close: "closeControl", minimize: "minimiseControl", maximize: "maximiseControl" })[modelData]
+        width: 20
+        height: 20
+        topInset: 3
+        leftInset: 3
+        rightInset: 3
+        bottomInset: 3
+        hoverEnabled: true
+        focusPolicy: Qt.TabFocus
+        Accessible.role: Accessible.Button
+        Accessible.name: label
+        // Assistive technology's Press, which the Button role already lists.
+        function accessiblePressAction() { clicked() }
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+        onClicked: chrome.activate(modelData)
+
+        background: HardShadowBox {
+            faceColor: control.hovered ? Theme.neoAccent : Theme.neoCard
+            shadowX: control.down ? 0 : 2
+            shadowY: shadowX
+            strokeWidth: 2
+            transform: Translate { x: control.down ? 2 : 0; y: control.down ? 2 : 0 }
+
+            // The glyph: a cross, a bar or a square, in the outline's colour.
+            Rectangle {
+                visible: control.modelData === "close"
+                anchors.centerIn: parent
+                width: 8; height: 2
+                rotation: 45
+                color: control.glyphColor
+            }
+            Rectangle {
+                visible: control.modelData === "close"
+                anchors.centerIn: parent
+                width: 8; height: 2
+                rotation: -45
+                color: control.glyphColor
+            }
+            Rectangle {
+                visible: control.modelData === "minimize"
+                anchors.centerIn: parent
+                width: 6; height: 2
+                color: control.glyphColor
+            }
+            Rectangle {
+                visible: control.modelData === "maximize"
+                anchors.centerIn: parent
+                width: 6; height: 6
+                color: "transparent"
+                border.width: 2
+                border.color: control.glyphColor
+            }
+        }
+
+        // Shown for keyboard focus only, as on the views' buttons.
+        Rectangle {
+            objectName: "focusFrame"
+            visible: control.visualFocus
+            x: -2
+            y: -2
+            width: control.width + 4
+            height: control.height + 4
+            color: "transparent"
+            border.color: Theme.neoAccent
+            border.width: 3
+            antialiasing: false
+        }
+    }
+
     Row {
-        id: controls
-        objectName: "windowControls"
-        x: 14
-        y: 8
-        spacing: 10
-
-        component ControlButton: Item {
-            id: control
-            property string role: ""
-            property string label: ""
-            signal activated()
-            width: 14
-            height: 14
-            Accessible.role: Accessible.Button
-            Accessible.name: label
-            Accessible.onPressAction: control.activated()
-
-            HardShadowBox {
-                anchors.fill: parent
-                faceColor: hover.containsMouse ? Theme.neoAccent : Theme.neoCard
-                shadowX: hover.pressed ? 0 : 2
-                shadowY: shadowX
-                strokeWidth: 2
-                transform: Translate { x: hover.pressed ? 2 : 0; y: hover.pressed ? 2 : 0 }
-
-                // The glyph: a cross, a bar or a square, in the outline's colour.
-                Rectangle {
-                    visible: control.role === "close"
-                    anchors.centerIn: parent
-                    width: 8; height: 2
-                    rotation: 45
-                    color: hover.containsMouse ? Theme.neoCard : Theme.neoText
-                }
-                Rectangle {
-                    visible: control.role === "close"
-                    anchors.centerIn: parent
-                    width: 8; height: 2
-                    rotation: -45
-                    color: hover.containsMouse ? Theme.neoCard : Theme.neoText
-                }
-                Rectangle {
-                    visible: control.role === "minimise"
-                    anchors.centerIn: parent
-                    width: 6; height: 2
-                    color: hover.containsMouse ? Theme.neoCard : Theme.neoText
-                }
-                Rectangle {
-                    visible: control.role === "maximise"
-                    anchors.centerIn: parent
-                    width: 6; height: 6
-                    color: "transparent"
-                    border.width: 2
-                    border.color: hover.containsMouse ? Theme.neoCard : Theme.neoText
-                }
-            }
-            MouseArea {
-                id: hover
-                anchors.fill: parent
-                anchors.margins: -3
-                hoverEnabled: true
-                onClicked: control.activated()
-            }
+        id: leftRow
+        objectName: "leftControls"
+        x: 11
+        y: 5
+        spacing: 4
+        Repeater {
+            model: chrome.leftControls
+            ControlButton {}
         }
-
-        ControlButton {
-            objectName: "closeControl"
-            role: "close"
-            label: qsTr("Close")
-            onActivated: chrome.window.close()
-        }
-        ControlButton {
-            objectName: "minimiseControl"
-            role: "minimise"
-            label: qsTr("Minimize")
-            onActivated: chrome.window.showMinimized()
-        }
-        ControlButton {
-            objectName: "maximiseControl"
-            role: "maximise"
-            label: chrome.maximised ? qsTr("Restore") : qsTr("Maximize")
-            onActivated: chrome.toggleMaximised()
+    }
+    Row {
+        id: rightRow
+        objectName: "rightControls"
+        x: chrome.width - 11 - width
+        y: 5
+        spacing: 4
+        Repeater {
+            model: chrome.rightControls
+            ControlButton {}
         }
     }
 

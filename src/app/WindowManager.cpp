@@ -40,7 +40,9 @@ QQuickWindow* WindowManager::newWindow()
     auto* model = new AppViewModel;
     QObject* object =
         component_.createWithInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(model)},
-                                                {QStringLiteral("shell"), QVariant::fromValue(this)}});
+                                                {QStringLiteral("shell"), QVariant::fromValue(this)},
+                                                {QStringLiteral("leftControls"), controls_.left},
+                                                {QStringLiteral("rightControls"), controls_.right}});
     auto* window = qobject_cast<QQuickWindow*>(object);
     if (window == nullptr) {
         qWarning().noquote() << component_.errorString();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ControlLayout.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -41,6 +43,8 @@ class WindowManager : public QObject {
 
     QQmlEngine& engine_;
     QQmlComponent component_;
+    // Read once, as the desktop's own windows take a changed layout only when they open anew.
+    const ControlLayout controls_ = ControlLayout::ofDesktop();
     QList<QPointer<QQuickWindow>> windows_;
 };
 

@@ -1,5 +1,6 @@
 #include "ProcessingRun.h"
 #include "ReadOnlySession.h"
+#include "TextAntialiasing.h"
 #include "Translation.h"
 #include "WindowManager.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
 {
     optara::ProcessingRun::separateThreadHeaps();
     optara::prepareReadOnlySession();
+    optara::followDesktopTextAntialiasing();
     // A widgets application, for the open panel.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Optara"));

@@ -45,12 +45,16 @@ Item {
         response: Theme.zoneSpringResponse
         dampingFraction: Theme.zoneSpringDamping
         target: dropTarget.isHovering ? 1 : 0
+        // At rest under the processing overlay, which would catch it mid-bounce.
+        animated: root.enabled
     }
     Spring {
         id: tileSpring
         response: Theme.tileSpringResponse
         dampingFraction: Theme.tileSpringDamping
         target: dropTarget.isHovering ? 1 : 0
+        // At rest under the processing overlay, which would catch it mid-bounce.
+        animated: root.enabled
     }
     // Ctrl+O, only while the zone can take input (not under the processing overlay).
     // Spelled out, as StandardKey.Open is on Linux: qmllint in Qt 6.4 knows no StandardKey.

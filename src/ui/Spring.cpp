@@ -69,7 +69,7 @@ void Spring::setTarget(double target)
     target_ = target;
     emit targetChanged();
     // The value given at creation is the resting place, not a motion.
-    if (!complete_) {
+    if (!complete_ || !animated_) {
         settle();
         return;
     }
@@ -94,6 +94,16 @@ void Spring::setDampingFraction(double fraction)
         return;
     dampingFraction_ = fraction;
     emit dampingFractionChanged();
+}
+
+void Spring::setAnimated(bool animated)
+{
+    if (animated == animated_)
+        return;
+    animated_ = animated;
+    emit animatedChanged();
+    if (!animated_)
+        settle();
 }
 
 void Spring::componentComplete()

@@ -20,6 +20,8 @@ class Spring : public QObject, public QQmlParserStatus {
     Q_PROPERTY(
         double dampingFraction READ dampingFraction WRITE setDampingFraction NOTIFY dampingFractionChanged)
     Q_PROPERTY(bool running READ running NOTIFY runningChanged)
+    // While false the value stays at the target, with no motion.
+    Q_PROPERTY(bool animated READ animated WRITE setAnimated NOTIFY animatedChanged)
 
   public:
     explicit Spring(QObject* parent = nullptr);
@@ -32,6 +34,8 @@ class Spring : public QObject, public QQmlParserStatus {
     double dampingFraction() const { return dampingFraction_; }
     void setDampingFraction(double fraction);
     bool running() const { return timer_.isActive(); }
+    bool animated() const { return animated_; }
+    void setAnimated(bool animated);
 
     void classBegin() override {}
     void componentComplete() override;
@@ -47,6 +51,7 @@ class Spring : public QObject, public QQmlParserStatus {
     void responseChanged();
     void dampingFractionChanged();
     void runningChanged();
+    void animatedChanged();
 
   private:
     void tick();
@@ -58,6 +63,7 @@ class Spring : public QObject, public QQmlParserStatus {
     double response_ = 0.55;
     double dampingFraction_ = 1.0;
     bool complete_ = false;
+    bool animated_ = true;
     QTimer timer_;
     QElapsedTimer clock_;
 };

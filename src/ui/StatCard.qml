@@ -23,12 +23,30 @@ Item {
         return shownRows.length > 0 ? greatest : 1.0
     }
     readonly property real innerWidth: width - 64
+    // The end of each bar line kept for the 12 of spacing and the count: at least 60,
+    // more when a shown count is wider, so every count ends inside the line while
+    // the bars keep their proportions.
+    readonly property real countReserve: {
+        let widest = 0
+        for (let i = 0; i < shownRows.length; ++i)
+            widest = Math.max(widest, countMetrics.advanceWidth(countText(shownRows[i].count)))
+        return Math.max(60, 12 + Math.ceil(widest))
+    }
+
+    function countText(count) {
+        return qsTr("%1").arg(Math.trunc(Number(count)).toFixed(0))
+    }
 
     // Bar width for a count over a bar line of width lineWidth; never below 4,
     // and 4 whenever the quotient is not a number.
     function barWidth(count, maximum, lineWidth) {
-        const w = Number(count) / Number(maximum) * (lineWidth - 60)
+        const w = Number(count) / Number(maximum) * (lineWidth - countReserve)
         return isNaN(w) ? 4 : Math.max(w, 4)
+    }
+
+    FontMetrics {
+        id: countMetrics
+        font: Qt.font({ family: Theme.monospacedFamily, pixelSize: 20, bold: true })
     }
 
     Accessible.role: Accessible.List
@@ -179,10 +197,8 @@ Item {
                                 objectName: "rowCount"
                                 x: row.barWidth + 12
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: qsTr("%1").arg(Math.trunc(Number(row.modelData.count)).toFixed(0))
-                                font.family: Theme.monospacedFamily
-                                font.pixelSize: 20
-                                font.bold: true
+                                text: card.countText(row.modelData.count)
+                                font: countMetrics.font
                                 color: Theme.neoText
                             }
                         }

@@ -56,10 +56,22 @@ Item {
         anchors.topMargin: root.topInset
         contentWidth: availableWidth
         contentHeight: content.height
+        Accessible.role: Accessible.Pane
+        Accessible.name: qsTr("Statistics")
         // Shown only when there is something to scroll, as a desktop scroll bar is.
-        Controls.ScrollBar.vertical.policy: contentHeight > availableHeight ? Controls.ScrollBar.AlwaysOn
-                                                                             : Controls.ScrollBar.AlwaysOff
-        Controls.ScrollBar.horizontal.policy: Controls.ScrollBar.AlwaysOff
+        Controls.ScrollBar.vertical: AccessibleScrollBar {
+            parent: scroll
+            x: scroll.width - width
+            y: scroll.topPadding
+            height: scroll.availableHeight
+            policy: scroll.contentHeight > scroll.availableHeight ? Controls.ScrollBar.AlwaysOn
+                                                                  : Controls.ScrollBar.AlwaysOff
+            name: scroll.Accessible.name
+        }
+        Controls.ScrollBar.horizontal: AccessibleScrollBar {
+            parent: scroll
+            policy: Controls.ScrollBar.AlwaysOff
+        }
 
         Column {
             id: content

@@ -1,8 +1,10 @@
 #include "AppViewModel.h"
+#include "ControlLayout.h"
 #include "DragHelper.h"
 #include "PhotoBuilder.h"
 #include "PhotoPicker.h"
 #include "ReadOnlySession.h"
+#include "TextAntialiasing.h"
 #include "Translation.h"
 #include "WindowDriver.h"
 #include "WindowManager.h"
@@ -28,7 +30,12 @@ const QTemporaryDir userFolders;
             .mkdir(name, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv(name, userFolders.filePath(name).toLocal8Bit());
     }
+    // No desktop's title-bar layout unless a test gives one; GNOME's is then read from a
+    // key file of the test's own.
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    qputenv("GSETTINGS_BACKEND", "keyfile");
     prepareReadOnlySession();
+    followDesktopTextAntialiasing();
     return true;
 }();
 
@@ -60,18 +67,54 @@ QStringList listedNames(QFileDialog* dialog)
     return names;
 }
 
+QRectF sceneRect(const QQuickItem* item)
+{
+    return item->mapRectToScene(item->boundingRect());
+}
+
 // Whether the strip along the top shows only the background beside the window's controls.
 bool controlStripIsClear(QQuickWindow* window)
 {
     const QImage image = grab(window);
     const QRgb background = findItem(window, "background")->property("color").value<QColor>().rgb();
-    const QQuickItem* controls = findItem(window, "windowControls");
-    const QRectF beside = controls->mapRectToScene(controls->boundingRect()).adjusted(-4, -4, 4, 4);
-    for (int y = 0; y < beside.bottom(); ++y)
+    const QRectF left = sceneRect(findItem(window, "leftControls")).adjusted(-4, -4, 4, 4);
+    const QRectF right = sceneRect(findItem(window, "rightControls")).adjusted(-4, -4, 4, 4);
+    for (int y = 0; y < sceneRect(findItem(window, "dragStrip")).bottom(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (!beside.contains(x, y) && image.pixel(x, y) != background)
+            if (!left.contains(x, y) && !right.contains(x, y) && image.pixel(x, y) != background)
                 return false;
     return true;
+}
+
+// Whether text in the area has sub-pixel fringes: edge pixels whose red, green and blue part ways.
+bool hasColouredEdges(const QImage& image, const QRect& area)
+{
+    int coloured = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            coloured +=
+                std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 40;
+        }
+    return coloured > 10;
+}
+
+QList<QQuickItem*> itemsNamed(QQuickItem* root, const QString& name)
+{
+    QList<QQuickItem*> found;
+    for (QQuickItem* child : root->childItems())
+        found +=
+            (child->objectName() == name ? QList{child} : QList<QQuickItem*>{}) + itemsNamed(child, name);
+    return found;
+}
+
+// Everything assistive technology reaches from the window, depth first.
+QList<QAccessibleInterface*> accessibleTree(QAccessibleInterface* node)
+{
+    QList<QAccessibleInterface*> tree{node};
+    for (int i = 0; i < node->childCount(); ++i)
+        tree += accessibleTree(node->child(i));
+    return tree;
 }
 
 QStringList textsOf(QQuickItem* item)
@@ -134,10 +177,12 @@ struct YesToEverything {
 };
 
 enum class Way { Drop, Keys, Mouse, Press };
+enum class Screen { DropZone, Dashboard, Processing };
 
 } // namespace
 
 Q_DECLARE_METATYPE(Way)
+Q_DECLARE_METATYPE(Screen)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -192,12 +237,19 @@ class WindowTest : public QObject {
         AppViewModel* model = WindowManager::viewModel(window);
         QQuickItem* zone = findItem(window, "dropZone");
         QQuickItem* browse = findItem(window, "browseButton");
+        // Text edges are grey unless fontconfig names RGB sub-pixels; the software renderer draws grey.
+        if (window->rendererInterface()->graphicsApi() != QSGRendererInterface::Software)
+            QCOMPARE(hasColouredEdges(grab(window), sceneRect(findItem(window, "headline")).toRect()),
+                     textAntialiasing() == "subpixel");
         QTest::keyClick(window, Qt::Key_Tab);
         QVERIFY(browse->property("visualFocus").toBool());
         QSignalSpy processing(model, &AppViewModel::isProcessingChanged);
-        bool dimmed = false, reacted = true;
-        // As a drop's run starts the overlay dims the window; nothing beneath takes a drag, key or click.
+        bool dimmed = false, reacted = true, atRest = false;
+        // As a drop's run starts the overlay dims the window over a drop zone at rest; nothing beneath
+        // takes a drag, key or click.
         const auto duringTheRun = [&] {
+            atRest =
+                zone->property("zoneProgress").toReal() == 0 && zone->property("tileProgress").toReal() == 0;
             dimmed = qGray(grab(window).pixel(5, window->height() - 5)) < 80;
             DragHelper blocked;
             blocked.enter(zone, tree_.dropped, {10, 10});
@@ -211,7 +263,12 @@ class WindowTest : public QObject {
         if (in == Way::Drop) {
             // Probed for a drop only: a run the dialog starts begins inside its own key or click handling.
             connect(model, &AppViewModel::isProcessingChanged, this, duringTheRun, Qt::SingleShotConnection);
-            QVERIFY(DragHelper().dragAndDrop(zone, tree_.dropped, {10, 10}));
+            // Dropped once the zone and its tile have sunk in, so that they spring back as the run starts.
+            DragHelper drag;
+            drag.enter(zone, tree_.dropped, {10, 10});
+            QTRY_VERIFY(zone->property("zoneProgress").toReal() > 0.9 &&
+                        zone->property("tileProgress").toReal() > 0.9);
+            QVERIFY(drag.drop(zone, {10, 10}));
         } else {
             press(window, browse, in);
             QFileDialog* dialog = nullptr;
@@ -238,7 +295,7 @@ class WindowTest : public QObject {
                 QTest::keyClick(name, Qt::Key_Return);
         }
         QTRY_COMPARE(processing.count(), 2); // one run: on, then off
-        QVERIFY(in != Way::Drop || (dimmed && !reacted));
+        QVERIFY(in != Way::Drop || (dimmed && !reacted && atRest));
         QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive());
         QCOMPARE(findItem(window, "photoCount")->property("text").toString(),
                  QString::number(model->processedImageCount()));
@@ -334,9 +391,10 @@ class WindowTest : public QObject {
         QTRY_COMPARE(manager_.windows(), QList<QQuickWindow*>{first});
         QTRY_VERIFY(closing.isNull());
         QTRY_VERIFY(first->isActive());
-        // Its button kept the keys; Tab shows where they are.
+        // Its button kept the keys; Tab takes them on to the window's first control, which shows them.
+        QVERIFY(findItem(first, "browseButton")->hasActiveFocus());
         QTest::keyClick(first, Qt::Key_Tab);
-        QVERIFY(findItem(first, "browseButton")->property("visualFocus").toBool());
+        QVERIFY(findItem(first, "minimiseControl")->property("visualFocus").toBool());
     }
 
     void panelStartsInPicturesElseAtHome()
@@ -475,6 +533,265 @@ class WindowTest : public QObject {
         QTRY_VERIFY(manager_.windows().isEmpty());
     }
 
+    // The controls sit at the sides the desktop gives, in its order, with the strip to drag the window by
+    // between them. Tab visits each after the view's own button, showing its frame, and stays on a lone
+    // stop; Return and Space press a control.
+    void controlsSitWhereTheDesktopPutsThem_data()
+    {
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("right");
+        QTest::newRow("all three at the right")
+            << QStringList{} << QStringList{"minimize", "maximize", "close"};
+        QTest::newRow("close alone at the right") << QStringList{} << QStringList{"close"};
+        QTest::newRow("at the left, close first")
+            << QStringList{"close", "minimize", "maximize"} << QStringList{};
+        QTest::newRow("both sides") << QStringList{"close"} << QStringList{"maximize", "minimize"};
+        QTest::newRow("none: Browse Files is a lone stop") << QStringList{} << QStringList{};
+    }
+
+    void controlsSitWhereTheDesktopPutsThem()
+    {
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, right);
+        QQuickWindow* window = open();
+        window->setProperty("leftControls", left);
+        window->setProperty("rightControls", right);
+        const QMap<QString, QString> objectNames{
+            {"close", "closeControl"}, {"minimize", "minimiseControl"}, {"maximize", "maximiseControl"}};
+        for (const QString& name : objectNames.keys())
+            QCOMPARE(findItem(window, objectNames[name]) != nullptr,
+                     left.contains(name) || right.contains(name));
+        grab(window); // lays the rows out
+        const QRectF strip = sceneRect(findItem(window, "dragStrip"));
+        QVERIFY(strip.width() > window->width() / 2);
+        QList<QQuickItem*> stops{findItem(window, "browseButton")};
+        qreal drawnTo = 0;
+        for (const auto& [names, atLeft] : {std::pair{left, true}, {right, false}})
+            for (const QString& name : names) {
+                stops.append(findItem(window, objectNames[name]));
+                const QRectF at = sceneRect(stops.last());
+                QVERIFY2((at.center().x() < window->width() / 2) == atLeft, qPrintable(name));
+                QVERIFY2(at.left() >= drawnTo &&
+                             (atLeft ? at.right() < strip.left() : at.left() > strip.right()),
+                         qPrintable(name));
+                drawnTo = at.right();
+            }
+        stops.append(stops.first());
+        for (QQuickItem* stop : stops) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            QVERIFY2(stop->property("visualFocus").toBool(), qPrintable(stop->objectName()));
+            if (stop->objectName() == "maximiseControl") {
+                QTest::keyClick(window, Qt::Key_Return);
+                QTRY_COMPARE(window->visibility(), QWindow::Maximized);
+                QTest::keyClick(window, Qt::Key_Space);
+                QTRY_COMPARE(window->visibility(), QWindow::Windowed);
+            }
+        }
+    }
+
+    // GNOME's layout text: left of the colon goes left; unknown names, repeats and spaces are passed over.
+    void gnomeLayoutSplitsAtTheColon_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("right");
+        QTest::newRow("GNOME's default") << "appmenu:close" << QStringList{} << QStringList{"close"};
+        QTest::newRow("all three at the right") << "appmenu:minimize,maximize,close" << QStringList{}
+                                                << QStringList{"minimize", "maximize", "close"};
+        QTest::newRow("no colon: all at the left")
+            << "close,minimize" << QStringList{"close", "minimize"} << QStringList{};
+        QTest::newRow("a colon alone: none") << ":" << QStringList{} << QStringList{};
+        QTest::newRow("empty: none") << "" << QStringList{} << QStringList{};
+        QTest::newRow("spaces, spacers and repeats")
+            << " close , spacer:minimize,close,maximize " << QStringList{"close"}
+            << QStringList{"minimize", "maximize"};
+        QTest::newRow("a second colon makes an unknown name")
+            << "close:minimize:maximize" << QStringList{"close"} << QStringList{};
+    }
+
+    void gnomeLayoutSplitsAtTheColon()
+    {
+        QFETCH(QString, layout);
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, right);
+        QCOMPARE(ControlLayout::fromGnome(layout), (ControlLayout{left, right}));
+    }
+
+    // The layout comes from the running desktop's own settings, read only: GNOME's through GSettings,
+    // KDE's from kwinrc, where letters X, I and A name the controls.
+    void controlLayoutFollowsTheDesktopsSettings_data()
+    {
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("right");
+        const QStringList all{"minimize", "maximize", "close"};
+        QTest::newRow("no desktop: all three at the right")
+            << QByteArray() << "" << QByteArray() << QStringList{} << all;
+        QTest::newRow("another desktop") << QByteArray("XFCE") << "" << QByteArray() << QStringList{} << all;
+        QTest::newRow("KDE without a kwinrc: its defaults")
+            << QByteArray("KDE") << "" << QByteArray() << QStringList{} << all;
+        QTest::newRow("KDE: both sides, other letters passed over")
+            << QByteArray("KDE") << "kwinrc"
+            << QByteArray("[org.kde.kdecoration2]\nButtonsOnLeft=MXS\nButtonsOnRight=HAIX\n")
+            << QStringList{"close"} << QStringList{"maximize", "minimize"};
+        QTest::newRow("GNOME among other names")
+            << QByteArray("ubuntu:GNOME") << "glib-2.0/settings/keyfile"
+            << QByteArray("[org/gnome/desktop/wm/preferences]\nbutton-layout='close,minimize:appmenu'\n")
+            << QStringList{"close", "minimize"} << QStringList{};
+    }
+
+    void controlLayoutFollowsTheDesktopsSettings()
+    {
+        QFETCH(QByteArray, desktop);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, right);
+        if (desktop.endsWith("GNOME") &&
+            !QFile::exists("/usr/share/glib-2.0/schemas/org.gnome.desktop.wm.preferences.gschema.xml"))
+            QSKIP("GNOME's settings schemas (gsettings-desktop-schemas) are not installed");
+        // The config folder is the session's, which must end empty: what is written here is removed.
+        const QDir config(qEnvironmentVariable("XDG_CONFIG_HOME"));
+        const auto removeSettings = qScopeGuard([&] {
+            qunsetenv("XDG_CURRENT_DESKTOP");
+            QFile::remove(config.filePath("kwinrc"));
+            QDir(config.filePath("glib-2.0")).removeRecursively();
+        });
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        if (!file.isEmpty()) {
+            QVERIFY(config.mkpath(QFileInfo(file).path()));
+            QFile out(config.filePath(file));
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(settings) == settings.size());
+        }
+        // GSettings' back end watches its file and may only now see it.
+        QTRY_COMPARE(ControlLayout::ofDesktop(), (ControlLayout{left, right}));
+    }
+
+    // Each element assistive technology reaches is shown, has a name and lists each action once; what is
+    // hidden (the horizontal scroll bar, the vertical one with nothing to scroll) is not there.
+    void screenReadersFindEachElementOnce_data()
+    {
+        QTest::addColumn<Screen>("screen");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("scrollBars");
+        QTest::newRow("drop zone") << Screen::DropZone << QSize(1000, 700) << 0;
+        QTest::newRow("processing") << Screen::Processing << QSize(1000, 700) << 0;
+        QTest::newRow("dashboard at the least size") << Screen::Dashboard << QSize(800, 600) << 1;
+        QTest::newRow("dashboard with room to spare") << Screen::Dashboard << QSize(1400, 1600) << 0;
+    }
+
+    void screenReadersFindEachElementOnce()
+    {
+        QFETCH(Screen, screen);
+        QFETCH(QSize, size);
+        QFETCH(int, scrollBars);
+        QQuickWindow* window = open();
+        window->resize(size);
+        AppViewModel* model = WindowManager::viewModel(window);
+        if (screen == Screen::Dashboard) {
+            model->processURLs(tree_.dropped);
+            QTRY_VERIFY(findItem(window, "dashboard") != nullptr && !model->isProcessing());
+        } else if (screen == Screen::Processing) {
+            model->processURLs({QUrl::fromLocalFile(manyPhotos_.path())});
+        }
+        grab(window); // lays the view out
+        // A screen reader turns on the accessibility of Qt's own controls that exist.
+        QAccessible::setActive(true);
+        const auto stopAccessibility = qScopeGuard([] { QAccessible::setActive(false); });
+        int bars = 0, buttons = 0;
+        for (QAccessibleInterface* node : accessibleTree(QAccessible::queryAccessibleInterface(window))) {
+            const QStringList actions =
+                node->actionInterface() != nullptr ? node->actionInterface()->actionNames() : QStringList();
+            const QString what = QString("%1 (role %2): %3")
+                                     .arg(node->text(QAccessible::Name), QString::number(node->role()),
+                                          actions.join(QStringLiteral(", ")));
+            QVERIFY2(!node->text(QAccessible::Name).isEmpty() && !node->state().invisible, qPrintable(what));
+            QVERIFY2(QSet<QString>(actions.begin(), actions.end()).size() == actions.size(),
+                     qPrintable(what));
+            bars += node->role() == QAccessible::ScrollBar;
+            buttons += node->role() == QAccessible::Button;
+        }
+        QCOMPARE(bars, scrollBars);
+        QCOMPARE(buttons, 4); // Browse Files or Restart, and the window's three controls
+    }
+
+    // At the least window a count up to a billion ends inside its card's 32 inner margin and clear of its
+    // bar, whatever the counts beside it.
+    void countsFitInsideTheirCards_data()
+    {
+        QTest::addColumn<QList<qint64>>("counts");
+        QTest::newRow("a billion") << QList<qint64>{1000000000};
+        QTest::newRow("a billion over a stub") << QList<qint64>{1000000000, 1};
+        QTest::newRow("every width") << QList<qint64>{999999999, 123456789, 1000000, 99999, 1000,
+                                                      100,       10,        7,       1,     0};
+        QTest::newRow("small counts") << QList<qint64>{12, 3};
+    }
+
+    void countsFitInsideTheirCards()
+    {
+        QFETCH(QList<qint64>, counts);
+        QQuickWindow* window = open();
+        window->resize(800, 600);
+        AppViewModel* model = WindowManager::viewModel(window);
+        model->processURLs(tree_.dropped);
+        QTRY_VERIFY(findItem(window, "dashboard") != nullptr && !model->isProcessing());
+        QVariantList items;
+        for (const qint64 count : counts)
+            items.append(QVariantMap{{"label", "Lens"}, {"count", count}});
+        QQuickItem* card = findItem(window, "lensesCard");
+        card->setProperty("items", items);
+        grab(window); // lays the rows out
+        const QList<QQuickItem*> rows = itemsNamed(card, "statRow");
+        QCOMPARE(rows.size(), counts.size());
+        for (QQuickItem* row : rows) {
+            const QQuickItem* bar = itemsNamed(row, "bar").constFirst();
+            const QQuickItem* count = itemsNamed(row, "rowCount").constFirst();
+            const QRectF barAt = bar->mapRectToItem(card, bar->boundingRect());
+            const QRectF countAt = count->mapRectToItem(card, count->boundingRect());
+            QVERIFY2(countAt.right() <= card->width() - 32 && countAt.left() >= barAt.right() + 12,
+                     qPrintable(QString("%1: bar to %2, count %3 to %4 in a card of %5")
+                                    .arg(count->property("text").toString())
+                                    .arg(barAt.right())
+                                    .arg(countAt.left())
+                                    .arg(countAt.right())
+                                    .arg(card->width())));
+        }
+    }
+
+    // Qt Quick's text smoothing as fontconfig describes the screen: grey unless it names RGB sub-pixels.
+    void textSmoothingFollowsFontconfig_data()
+    {
+        QTest::addColumn<QByteArray>("rules");
+        QTest::addColumn<QByteArray>("mode");
+        const auto rgba = [](const char* target, const char* order) {
+            return QByteArray("<match target=\"") + target +
+                   "\"><edit name=\"rgba\" mode=\"assign\"><const>" + order + "</const></edit></match>";
+        };
+        QTest::newRow("nothing set: grey") << QByteArray() << QByteArray("gray");
+        QTest::newRow("RGB") << rgba("pattern", "rgb") << QByteArray("subpixel");
+        QTest::newRow("RGB set on fonts, as desktops do") << rgba("font", "rgb") << QByteArray("subpixel");
+        QTest::newRow("BGR, which Qt Quick cannot draw: grey") << rgba("font", "bgr") << QByteArray("gray");
+        QTest::newRow("vertical RGB: grey") << rgba("pattern", "vrgb") << QByteArray("gray");
+        QTest::newRow("none") << rgba("font", "none") << QByteArray("gray");
+    }
+
+    void textSmoothingFollowsFontconfig()
+    {
+        QFETCH(QByteArray, rules);
+        QFETCH(QByteArray, mode);
+        const std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)> config(FcConfigCreate(),
+                                                                           &FcConfigDestroy);
+        const QByteArray xml =
+            "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">"
+            "<fontconfig>" +
+            rules + "</fontconfig>";
+        QVERIFY(FcConfigParseAndLoadFromMemory(config.get(),
+                                               reinterpret_cast<const FcChar8*>(xml.constData()), FcTrue));
+        QCOMPARE(textAntialiasing(config.get()), mode);
+    }
+
     void textsFollowTheLocale()
     {
         const QStringList english = capture(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -530,10 +847,12 @@ class WindowTest : public QObject {
         texts += textsOf(window->contentItem());
         for (const char* name : {"closeControl", "minimiseControl", "maximiseControl"})
             texts.append(findItem(window, name)->property("label").toString());
-        // What a screen reader says of a row, "Canon EOS R6, 1201 photos", is translated too.
+        // What a screen reader says of a row, "Canon EOS R6, 1201 photos", and of the panel is translated
+        // too.
         QAccessible::setActive(true);
-        texts.append(
-            QAccessible::queryAccessibleInterface(findItem(window, "statRow"))->text(QAccessible::Name));
+        for (const char* name : {"statRow", "scroll", "scrollBarAccess"})
+            texts.append(
+                QAccessible::queryAccessibleInterface(findItem(window, name))->text(QAccessible::Name));
         QAccessible::setActive(false);
         unchanged_ = {QStringLiteral("1201"), QStringLiteral("Optara"), QStringLiteral("optara.app")};
         for (const QVariantList& rows :

@@ -113,14 +113,17 @@ Rectangle {
         }
 
         function test_cardRows_data() {
-            // The bar line is the card's width minus 2 × 32; a bar is max(count / max × (line − 60), 4).
+            // The bar line is the card's width minus 2 × 32; a bar is max(count / max × (line − r), 4), where r
+            // is 60, or 12 and the widest count where that is more (null: the longest bar, line − r; below 1:
+            // that part of the first bar).
             return [
                 { tag: "none", width: 500, counts: [], bars: [] },
                 { tag: "half", width: 500, counts: [10, 5], bars: [376, 188] },
                 { tag: "tiny count keeps a stub", width: 500, counts: [1000, 1], bars: [376, 4] },
                 { tag: "all zero is not a number", width: 500, counts: [0, 0], bars: [4, 4] },
                 { tag: "line of 64 or less", width: 128, counts: [10, 5], bars: [4, 4] },
-                { tag: "counts in plain digits", width: 500, counts: [1234567], bars: [376] },
+                { tag: "a wide count in plain digits shortens the bars", width: 500, counts: [1234567, 617283],
+                  bars: [null, 0.5] },
                 { tag: "a long label ends with an ellipsis", width: 500, counts: [3], bars: [376], long: true },
                 { tag: "first ten only, the rest do not rescale", width: 500,
                   counts: [10, 5, 4, 4, 3, 3, 2, 2, 1, 1, 900, 1000],
@@ -135,11 +138,18 @@ Rectangle {
             const shown = Array.prototype.filter.call(findChild(card, "rowsArea").children[0].children,
                                                       row => row.objectName === "statRow")
             compare(shown.length, data.bars.length)
+            const line = data.width - 64
             for (let i = 0; i < shown.length; ++i) {
                 compare(shown[i].Accessible.name,
                         label(i) + ", " + (data.counts[i] === 1 ? "1 photo" : data.counts[i] + " photos"))
                 compare(findChild(shown[i], "rowLabel").truncated, !!data.long)
-                fuzzyCompare(findChild(shown[i], "bar").width, data.bars[i], 0.001)
+                const bar = findChild(shown[i], "bar"), count = findChild(shown[i], "rowCount")
+                const expected = data.bars[i] === null ? line - 12 - Math.ceil(count.width)
+                               : data.bars[i] < 1 ? data.bars[i] * findChild(shown[0], "bar").width : data.bars[i]
+                fuzzyCompare(bar.width, expected, 0.001)
+                // The count follows its bar and ends inside the line wherever the line has room for it.
+                compare(count.x, bar.width + 12)
+                verify(line <= 64 || count.x + count.width <= line, count.text + " ends at " + (count.x + count.width))
             }
             compare(findChild(card, "emptyText").visible, shown.length === 0)
         }
