@@ -1,11 +1,12 @@
 #include "VirtualFileSystem.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -105,7 +106,7 @@ void VirtualFileSystem::resolve(const QList<QUrl>& urls, QObject* context,
         return;
     }
     const QSet<QString> schemes = servedSchemes();
-    QtConcurrent::run([urls, schemes] {
+    QThreadPool::globalInstance()->start([urls, schemes, context = QPointer<QObject>(context), done] {
         QList<QUrl> files;
         for (const QUrl& url : urls) {
             const QUrl file = isLocalFile(url)                 ? url
@@ -114,8 +115,15 @@ void VirtualFileSystem::resolve(const QList<QUrl>& urls, QObject* context,
             if (isLocalFile(file))
                 files.append(file);
         }
-        return files;
-    }).then(context, std::move(done));
+        // The context is looked at only on the GUI thread, where it lives and dies.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [context, done, files] {
+                if (context)
+                    done(files);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace optara

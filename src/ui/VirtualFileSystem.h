@@ -21,7 +21,7 @@ class VirtualFileSystem {
     // need not; a few milliseconds where gvfs runs.
     static void prepare();
 
-    // Calls done on context's thread, unless context is gone by then, with the
+    // Calls done on the GUI thread, unless context is gone by then, with the
     // local file URLs of urls in their order: local files as they are, the
     // rest resolved on a pool thread, those without a local path left out.
     static void resolve(const QList<QUrl>& urls, QObject* context, std::function<void(QList<QUrl>)> done);
