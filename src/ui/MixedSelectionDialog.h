@@ -1,10 +1,13 @@
 #pragma once
 
+#include "UserPlaces.h"
+
 #include <QFileDialog>
 #include <QList>
 #include <QUrl>
 
 class QLineEdit;
+class QListView;
 
 namespace optara {
 
@@ -32,13 +35,17 @@ class MixedSelectionDialog : public QFileDialog {
     template <class Part> Part* part(const char* name);
     // Nothing in the panel creates, renames, moves or deletes a file.
     void makeReadOnly();
-    // The sidebar lists the user's places under their own names.
+    // The sidebar lists the user's places and the mounted volumes under their own names, anew
+    // when a volume comes or goes.
     void showUserPlaces();
+    void nameSidebarRows();
     bool enterTypedFolder();
     void centreOverParent();
 
     QLineEdit* nameField_ = nullptr;
     QWidget* completions_ = nullptr;
+    QListView* sidebar_ = nullptr;
+    QList<UserPlace> places_;
 };
 
 } // namespace optara
