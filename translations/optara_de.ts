@@ -31,6 +31,13 @@
     </message>
 </context>
 <context>
+    <name>optara::MountedVolumes</name>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 auf %2</translation>
+    </message>
+</context>
+<context>
     <name>optara::UserPlaces</name>
     <message>
         <source>Home</source>

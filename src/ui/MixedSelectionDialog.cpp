@@ -1,6 +1,7 @@
 #include "MixedSelectionDialog.h"
 
 #include "CompositorPlacesWindows.h"
+#include "MountedVolumes.h"
 #include "PhotoPicker.h"
 #include "UserPlaces.h"
 #include "VirtualFileSystem.h"
@@ -10,6 +11,7 @@
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -80,23 +82,46 @@ void MixedSelectionDialog::makeReadOnly()
 
 void MixedSelectionDialog::showUserPlaces()
 {
-    const QList<UserPlace> places = userPlaces();
-    QList<QUrl> urls;
-    for (const UserPlace& place : places)
-        urls.append(place.url);
-    setSidebarUrls(urls);
-    auto* sidebar = part<QListView>("sidebar");
-    if (sidebar == nullptr)
-        return;
-    // The sidebar names each row after its folder again whenever the folder changes.
-    const auto name = [sidebar, places] {
-        QAbstractItemModel* rows = sidebar->model();
-        for (int row = 0; row < std::min<int>(rows->rowCount(), places.size()); ++row)
-            if (const QModelIndex index = rows->index(row, 0); index.data() != places[row].name)
-                rows->setData(index, places[row].name, Qt::DisplayRole);
+    sidebar_ = part<QListView>("sidebar");
+    auto* volumes = new MountedVolumes(this);
+    const auto show = [this, volumes] {
+        places_ = userPlaces();
+        for (const UserPlace& volume : volumes->places())
+            if (std::none_of(places_.cbegin(), places_.cend(), [&](auto& p) { return p.url == volume.url; }))
+                places_.append(volume);
+        QList<QUrl> urls;
+        for (const UserPlace& place : places_)
+            urls.append(place.url);
+        setSidebarUrls(urls);
+        nameSidebarRows();
     };
-    name();
-    connect(sidebar->model(), &QAbstractItemModel::dataChanged, this, name);
+    show();
+    connect(volumes, &MountedVolumes::changed, this, show);
+    // The sidebar names each row after its folder again whenever the folder changes.
+    if (sidebar_ != nullptr)
+        connect(sidebar_->model(), &QAbstractItemModel::dataChanged, this,
+                &MixedSelectionDialog::nameSidebarRows);
+}
+
+void MixedSelectionDialog::nameSidebarRows()
+{
+    if (sidebar_ == nullptr)
+        return;
+    // The sidebar leaves out what is no folder, so its rows follow its own URLs.
+    const QList<QUrl> urls = sidebarUrls();
+    QAbstractItemModel* rows = sidebar_->model();
+    for (int row = 0; row < rows->rowCount() && row < urls.size(); ++row) {
+        const auto place =
+            std::find_if(places_.cbegin(), places_.cend(), [&](auto& p) { return p.url == urls[row]; });
+        if (place == places_.cend())
+            continue;
+        const QModelIndex index = rows->index(row, 0);
+        if (index.data() != place->name)
+            rows->setData(index, place->name, Qt::DisplayRole);
+        if (!place->iconName.isEmpty() && QIcon::hasThemeIcon(place->iconName) &&
+            index.data(Qt::DecorationRole).value<QIcon>().name() != place->iconName)
+            rows->setData(index, QIcon::fromTheme(place->iconName), Qt::DecorationRole);
+    }
 }
 
 void MixedSelectionDialog::accept()

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "UserPlaces.h"
+
 #include <QFileDialog>
 #include <QList>
 #include <QUrl>
 
 class QLineEdit;
+class QListView;
 
 namespace optara {
 
@@ -32,8 +35,10 @@ class MixedSelectionDialog : public QFileDialog {
     template <class Part> Part* part(const char* name);
     // Nothing in the panel creates, renames, moves or deletes a file.
     void makeReadOnly();
-    // The sidebar lists the user's places under their own names.
+    // The sidebar lists the user's places and the mounted volumes under their own names, anew
+    // when a volume comes or goes.
     void showUserPlaces();
+    void nameSidebarRows();
     bool enterTypedFolder();
     // A typed file:// or smb://, sftp://… location: the folder it names is entered, a file taken.
     bool enterTypedLocation(const QUrl& location);
@@ -41,6 +46,8 @@ class MixedSelectionDialog : public QFileDialog {
 
     QLineEdit* nameField_ = nullptr;
     QWidget* completions_ = nullptr;
+    QListView* sidebar_ = nullptr;
+    QList<UserPlace> places_;
 };
 
 } // namespace optara

@@ -12,14 +12,15 @@ namespace optara {
 
 QList<UserPlace> userPlaces()
 {
-    QList<UserPlace> places{
-        {QUrl::fromLocalFile(QDir::homePath()), QCoreApplication::translate("optara::UserPlaces", "Home")}};
+    QList<UserPlace> places{{QUrl::fromLocalFile(QDir::homePath()),
+                             QCoreApplication::translate("optara::UserPlaces", "Home"),
+                             {}}};
     const auto add = [&places](const QString& path, const QString& name) {
         const QFileInfo folder(path);
         const QUrl url = QUrl::fromLocalFile(folder.absoluteFilePath());
         if (folder.isDir() &&
             std::none_of(places.begin(), places.end(), [&](auto& p) { return p.url == url; }))
-            places.append({url, name.isEmpty() ? folder.fileName() : name});
+            places.append({url, name.isEmpty() ? folder.fileName() : name, {}});
     };
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     add(pictures, {});

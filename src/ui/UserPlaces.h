@@ -10,6 +10,10 @@ namespace optara {
 struct UserPlace {
     QUrl url;
     QString name;
+    // An icon of the desktop's theme for it; empty for the folder's own.
+    QString iconName;
+
+    friend bool operator==(const UserPlace&, const UserPlace&) = default;
 };
 
 // Home, the XDG Pictures folder and the GTK bookmarks that name local folders, read only, in that order.

@@ -1,6 +1,7 @@
 #include "AppViewModel.h"
 #include "ControlLayout.h"
 #include "DragHelper.h"
+#include "MountedVolumes.h"
 #include "PhotoBuilder.h"
 #include "PhotoPicker.h"
 #include "ReadOnlySession.h"
@@ -404,10 +405,24 @@ class WindowTest : public QObject {
         // The user's GTK bookmarks list a folder under its label; a remote one is passed over.
         const QString gtk =
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/gtk-3.0";
+        // A volume mounted inside HOME while the panel shows joins the places after what this
+        // machine has mounted; unmounted, it leaves them.
+        const QString card = QDir::home().filePath(QStringLiteral("Card"));
+        QProcess slowfs;
+        bool canMount = QFileInfo::exists(QStringLiteral(OPTARA_SLOWFS)) && QDir().mkdir(card);
         const auto removeOwn = qScopeGuard([&] {
+            if (slowfs.state() != QProcess::NotRunning) {
+                slowfs.kill();
+                slowfs.waitForFinished();
+                QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), card});
+            }
+            QDir().rmdir(card);
             QDir(pictures).removeRecursively();
             QDir(gtk).removeRecursively();
         });
+        QStringList machines;
+        for (const UserPlace& volume : MountedVolumes().places())
+            machines.append(volume.name);
         QVERIFY(QDir().mkpath(gtk));
         QFile bookmarks(gtk + "/bookmarks");
         QVERIFY(bookmarks.open(QIODevice::WriteOnly));
@@ -419,11 +434,64 @@ class WindowTest : public QObject {
             QTest::keySequence(open(), QKeySequence::Open);
             QVERIFY(openDialog() != nullptr);
             QCOMPARE(openDialog()->directory().absolutePath(), start);
-            const QStringList places = picturesExist ? QStringList{"Home", "Pictures", "Holiday 2026"}
-                                                     : QStringList{"Home", "Holiday 2026"};
+            QStringList places = (picturesExist ? QStringList{"Home", "Pictures", "Holiday 2026"}
+                                                : QStringList{"Home", "Holiday 2026"}) +
+                                 machines;
+            if (slowfs.state() == QProcess::Running)
+                places.append(QStringLiteral("Card"));
             QCOMPARE(sidebarNames(openDialog()), places);
+            if (slowfs.state() == QProcess::Running) {
+                QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), card});
+                QVERIFY(slowfs.waitForFinished());
+                places.removeLast();
+            } else if (canMount) {
+                slowfs.start(QStringLiteral(OPTARA_SLOWFS), {photos_.path(), card, QStringLiteral("0")});
+                canMount = QTest::qWaitFor([&] { return QFileInfo::exists(card + "/a.jpg"); }, 5000);
+                places.append(QStringLiteral("Card"));
+            }
+            if (canMount)
+                QTRY_COMPARE(sidebarNames(openDialog()), places);
             openDialog()->reject();
         }
+        if (!canMount)
+            QSKIP("no volume was mounted: that needs slowfs (built with libfuse3) and FUSE's right to mount");
+    }
+
+    // gvfs's folder for a share is named as the file manager names the share, in the user's language.
+    void gvfsMountsHaveTheFileManagersNames_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("german");
+        QTest::newRow("Samba") << "smb-share:server=127.0.0.1,share=photos"
+                               << "photos on 127.0.0.1" << false;
+        QTest::newRow("Samba in German") << "smb-share:server=127.0.0.1,share=photos"
+                                         << "photos auf 127.0.0.1" << true;
+        QTest::newRow("Samba, escaped, as a user")
+            << "smb-share:domain=WORK,server=nas,share=holiday%20photos,user=ann"
+            << "holiday photos on nas" << false;
+        QTest::newRow("FTP") << "ftp:host=127.0.0.1,port=2121"
+                             << "127.0.0.1" << false;
+        QTest::newRow("SFTP") << "sftp:host=nas"
+                              << "nas" << false;
+        QTest::newRow("SFTP as a user") << "sftp:host=%5B%3A%3A1%5D,user=ann"
+                                        << "ann on [::1]" << false;
+        QTest::newRow("WebDAV") << "dav:host=cloud.example.org,ssl=true,prefix=%2Fphotos"
+                                << "cloud.example.org" << false;
+        QTest::newRow("MTP") << "mtp:host=Google_Pixel_7_2A1B"
+                             << "Google Pixel 7 2A1B" << false;
+        for (const char* unknown :
+             {"google-drive:host=gmail.com,user=ann", "smb-share:share=photos", "photos", ""})
+            QTest::newRow(unknown) << unknown << unknown << false;
+    }
+
+    void gvfsMountsHaveTheFileManagersNames()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(bool, german);
+        const Translation translation(german ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c());
+        QCOMPARE(MountedVolumes::gvfsMountName(folder), name);
     }
 
     // A file and a folder of the test's own survive every way the panel could change them.
@@ -855,6 +923,8 @@ class WindowTest : public QObject {
                 QAccessible::queryAccessibleInterface(findItem(window, name))->text(QAccessible::Name));
         QAccessible::setActive(false);
         unchanged_ = {QStringLiteral("1201"), QStringLiteral("Optara"), QStringLiteral("optara.app")};
+        for (const UserPlace& volume : MountedVolumes().places())
+            unchanged_ << volume.name; // what this machine has mounted, as it is named
         for (const QVariantList& rows :
              {model->topCameras(), model->topLenses(), model->topFocalLengths(), model->topApertures()})
             for (const QVariant& row : rows)
