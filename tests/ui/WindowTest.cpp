@@ -100,15 +100,6 @@ bool hasColouredEdges(const QImage& image, const QRect& area)
     return coloured > 10;
 }
 
-QList<QQuickItem*> itemsNamed(QQuickItem* root, const QString& name)
-{
-    QList<QQuickItem*> found;
-    for (QQuickItem* child : root->childItems())
-        found +=
-            (child->objectName() == name ? QList{child} : QList<QQuickItem*>{}) + itemsNamed(child, name);
-    return found;
-}
-
 // Everything assistive technology reaches from the window, depth first.
 QList<QAccessibleInterface*> accessibleTree(QAccessibleInterface* node)
 {
@@ -783,49 +774,6 @@ class WindowTest : public QObject {
         }
         QCOMPARE(bars, scrollBars);
         QCOMPARE(buttons, 4); // Browse Files or Restart, and the window's three controls
-    }
-
-    // At the least window a count up to a billion ends inside its card's 32 inner margin and clear of its
-    // bar, whatever the counts beside it.
-    void countsFitInsideTheirCards_data()
-    {
-        QTest::addColumn<QList<qint64>>("counts");
-        QTest::newRow("a billion") << QList<qint64>{1000000000};
-        QTest::newRow("a billion over a stub") << QList<qint64>{1000000000, 1};
-        QTest::newRow("every width") << QList<qint64>{999999999, 123456789, 1000000, 99999, 1000,
-                                                      100,       10,        7,       1,     0};
-        QTest::newRow("small counts") << QList<qint64>{12, 3};
-    }
-
-    void countsFitInsideTheirCards()
-    {
-        QFETCH(QList<qint64>, counts);
-        QQuickWindow* window = open();
-        window->resize(800, 600);
-        AppViewModel* model = WindowManager::viewModel(window);
-        model->processURLs(tree_.dropped);
-        QTRY_VERIFY(findItem(window, "dashboard") != nullptr && !model->isProcessing());
-        QVariantList items;
-        for (const qint64 count : counts)
-            items.append(QVariantMap{{"label", "Lens"}, {"count", count}});
-        QQuickItem* card = findItem(window, "lensesCard");
-        card->setProperty("items", items);
-        grab(window); // lays the rows out
-        const QList<QQuickItem*> rows = itemsNamed(card, "statRow");
-        QCOMPARE(rows.size(), counts.size());
-        for (QQuickItem* row : rows) {
-            const QQuickItem* bar = itemsNamed(row, "bar").constFirst();
-            const QQuickItem* count = itemsNamed(row, "rowCount").constFirst();
-            const QRectF barAt = bar->mapRectToItem(card, bar->boundingRect());
-            const QRectF countAt = count->mapRectToItem(card, count->boundingRect());
-            QVERIFY2(countAt.right() <= card->width() - 32 && countAt.left() >= barAt.right() + 12,
-                     qPrintable(QString("%1: bar to %2, count %3 to %4 in a card of %5")
-                                    .arg(count->property("text").toString())
-                                    .arg(barAt.right())
-                                    .arg(countAt.left())
-                                    .arg(countAt.right())
-                                    .arg(card->width())));
-        }
     }
 
     // Qt Quick's text smoothing as fontconfig describes the screen: grey unless it names RGB sub-pixels.

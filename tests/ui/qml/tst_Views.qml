@@ -124,6 +124,8 @@ Rectangle {
                 { tag: "line of 64 or less", width: 128, counts: [10, 5], bars: [4, 4] },
                 { tag: "a wide count in plain digits shortens the bars", width: 500, counts: [1234567, 617283],
                   bars: [null, 0.5] },
+                { tag: "a billion fits a card narrower than the least window's", width: 320,
+                  counts: [1000000000, 1], bars: [null, 4] },
                 { tag: "a long label ends with an ellipsis", width: 500, counts: [3], bars: [376], long: true },
                 { tag: "first ten only, the rest do not rescale", width: 500,
                   counts: [10, 5, 4, 4, 3, 3, 2, 2, 1, 1, 900, 1000],
