@@ -1,5 +1,7 @@
 #include "MountedVolumes.h"
 
+#include "VirtualFileSystem.h"
+
 #include <QHash>
 #include <QSet>
 #include <QSocketNotifier>
@@ -51,16 +53,12 @@ QList<UserPlace> MountedVolumes::places() const
 void MountedVolumes::readMountTable()
 {
     static const QSet<QByteArray> network{"cifs", "smb3", "smbfs", "nfs", "nfs4", "fuse.sshfs", "davfs"};
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray gvfs = runtime.isEmpty() ? QByteArray() : runtime + "/gvfs";
-    bool gvfsMounted = false;
     mounts_.clear();
     GList* entries = g_unix_mounts_get(nullptr);
     for (GList* item = entries; item != nullptr; item = item->next) {
         auto* entry = static_cast<GUnixMountEntry*>(item->data);
         const QByteArray path = g_unix_mount_get_mount_path(entry);
         const QByteArray type = g_unix_mount_get_fs_type(entry);
-        gvfsMounted = gvfsMounted || (path == gvfs && type == "fuse.gvfsd-fuse");
         // Media under /media, /run/media/$USER and HOME, as GIO's volume monitor shows them, and
         // network shares wherever they are mounted; both from the table alone.
         const bool remote = network.contains(type) && !g_unix_mount_is_system_internal(entry);
@@ -75,8 +73,8 @@ void MountedVolumes::readMountTable()
         g_free(name);
     }
     g_list_free_full(entries, reinterpret_cast<GDestroyNotify>(g_unix_mount_free));
-    gvfsFolder_ = gvfsMounted ? QFile::decodeName(gvfs) : QString();
-    if (gvfsMounted)
+    gvfsFolder_ = VirtualFileSystem::fuseFolder();
+    if (!gvfsFolder_.isEmpty())
         gvfsListing_.start();
     else
         gvfsListing_.stop();

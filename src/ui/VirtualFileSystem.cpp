@@ -14,6 +14,7 @@
 #pragma push_macro("signals")
 #undef signals
 #include <gio/gio.h>
+#include <gio/gunixmounts.h>
 #pragma pop_macro("signals")
 
 namespace optara {
@@ -29,22 +30,7 @@ bool isLocalFile(const QUrl& url)
 // runs; without it a lookup could start the daemons through D-Bus.
 bool fuseMounted()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty())
-        return false;
-    QFile info(QStringLiteral("/proc/self/mountinfo"));
-    if (!info.open(QIODevice::ReadOnly))
-        return false;
-    // Mount points escape blanks and backslashes as octal, as in "\040".
-    QByteArray mountPoint = runtime + "/gvfs";
-    mountPoint.replace('\\', "\\134").replace(' ', "\\040").replace('\t', "\\011").replace('\n', "\\012");
-    const QList<QByteArray> lines = info.readAll().split('\n');
-    return std::any_of(lines.cbegin(), lines.cend(), [&mountPoint](const QByteArray& line) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype separator = fields.indexOf("-");
-        return fields.size() > 4 && fields[4] == mountPoint && separator > 4 &&
-               separator + 1 < fields.size() && fields[separator + 1] == "fuse.gvfsd-fuse";
-    });
+    return !VirtualFileSystem::fuseFolder().isEmpty();
 }
 
 // The remote schemes worth reading photos from that this GIO serves; web links stay out.
@@ -80,6 +66,19 @@ QUrl localPath(const QUrl& url)
 }
 
 } // namespace
+
+QString VirtualFileSystem::fuseFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty())
+        return {};
+    const QByteArray folder = runtime + "/gvfs";
+    GUnixMountEntry* mount = g_unix_mount_at(folder.constData(), nullptr);
+    const bool served = mount != nullptr && qstrcmp(g_unix_mount_get_fs_type(mount), "fuse.gvfsd-fuse") == 0;
+    if (mount != nullptr)
+        g_unix_mount_free(mount);
+    return served ? QFile::decodeName(folder) : QString();
+}
 
 bool VirtualFileSystem::canRead(const QUrl& url)
 {

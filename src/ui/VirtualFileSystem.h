@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 #include <QUrl>
 
 #include <functional>
@@ -14,6 +15,8 @@ namespace optara {
 // them. Only a gvfs that already runs is asked, so no daemon is started.
 class VirtualFileSystem {
   public:
+    // Where gvfsd-fuse serves the running gvfs's mounts; empty while it has no mount there.
+    static QString fuseFolder();
     // Whether the URL is a local file or of a scheme the running gvfs serves;
     // quick enough for a drag's every event.
     static bool canRead(const QUrl& url);
