@@ -461,14 +461,10 @@ class WindowTest : public QObject {
         QTest::newRow("Samba, escaped, as a user")
             << "smb-share:domain=WORK,server=nas,share=holiday%20photos,user=ann"
             << "holiday photos on nas" << false;
-        QTest::newRow("FTP") << "ftp:host=127.0.0.1,port=2121"
-                             << "127.0.0.1" << false;
-        QTest::newRow("SFTP") << "sftp:host=nas"
-                              << "nas" << false;
+        QTest::newRow("FTP, other keys passed over") << "ftp:host=127.0.0.1,port=2121"
+                                                     << "127.0.0.1" << false;
         QTest::newRow("SFTP as a user") << "sftp:host=%5B%3A%3A1%5D,user=ann"
                                         << "ann on [::1]" << false;
-        QTest::newRow("WebDAV") << "dav:host=cloud.example.org,ssl=true,prefix=%2Fphotos"
-                                << "cloud.example.org" << false;
         QTest::newRow("MTP") << "mtp:host=Google_Pixel_7_2A1B"
                              << "Google Pixel 7 2A1B" << false;
         for (const char* unknown :
@@ -660,7 +656,6 @@ class WindowTest : public QObject {
         QTest::newRow("no colon: all at the left")
             << "close,minimize" << QStringList{"close", "minimize"} << QStringList{};
         QTest::newRow("a colon alone: none") << ":" << QStringList{} << QStringList{};
-        QTest::newRow("empty: none") << "" << QStringList{} << QStringList{};
         QTest::newRow("spaces, spacers and repeats")
             << " close , spacer:minimize,close,maximize " << QStringList{"close"}
             << QStringList{"minimize", "maximize"};
@@ -790,7 +785,6 @@ class WindowTest : public QObject {
         QTest::newRow("RGB set on fonts, as desktops do") << rgba("font", "rgb") << QByteArray("subpixel");
         QTest::newRow("BGR, which Qt Quick cannot draw: grey") << rgba("font", "bgr") << QByteArray("gray");
         QTest::newRow("vertical RGB: grey") << rgba("pattern", "vrgb") << QByteArray("gray");
-        QTest::newRow("none") << rgba("font", "none") << QByteArray("gray");
     }
 
     void textSmoothingFollowsFontconfig()
