@@ -8,6 +8,7 @@
 
 #include "AppViewModel.h"
 #include "FileGatherer.h"
+#include "ProcessMemory.h"
 #include "ProcessingRun.h"
 
 #include <QCoreApplication>
@@ -208,7 +209,7 @@ int runPipelineBench(int argc, char** argv)
         std::fprintf(stderr, "usage: optara-bench pipeline DIR [--cold]\n");
         return 2;
     }
-    optara::ProcessingRun::separateThreadHeaps(); // as the app does
+    optara::limitThreadHeaps(); // as the app does
     const fs::path root = fs::absolute(argv[1]);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};

@@ -1,3 +1,4 @@
+#include "ProcessMemory.h"
 #include "ProcessingRun.h"
 #include "ReadOnlySession.h"
 #include "TextAntialiasing.h"
@@ -13,7 +14,7 @@
 
 int main(int argc, char* argv[])
 {
-    optara::ProcessingRun::separateThreadHeaps();
+    optara::limitThreadHeaps();
     optara::prepareReadOnlySession();
     optara::followDesktopTextAntialiasing();
     // A widgets application, for the open panel.

@@ -99,14 +99,14 @@ void read(Folder& folder) noexcept
 }
 
 // Walks folders depth first, each entry before its contents, while a team of
-// threads lists the folders the walk reaches next. The caller assembles the
+// tasks lists the folders the walk reaches next. The caller assembles the
 // listings in walk order. While it waits it starts team members, or lists a
 // folder itself, so quick listings, a chain of single folders, or a walk with
 // no thread to be had run on the caller alone. The walk waits for every
 // listing, so the team is idle when the destructor ends it.
 class Walk {
   public:
-    Walk() = default;
+    explicit Walk(const TaskStarter& startListing) : startListing_(startListing) {}
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
     ~Walk();
@@ -134,19 +134,18 @@ class Walk {
     bool stopping_ = false;
     std::chrono::steady_clock::duration listingTime_{};
     std::size_t listings_ = 0;
-    bool teamComplete_ = false; // only the caller touches the team
-    std::vector<std::thread> team_;
+    const TaskStarter& startListing_;
+    std::size_t members_ = 0;
+    bool teamComplete_ = false; // only the caller starts members
+    std::condition_variable memberLeft_;
 };
 
 Walk::~Walk()
 {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
+    std::unique_lock lock(mutex_);
+    stopping_ = true;
     queued_.notify_all();
-    for (std::thread& member : team_)
-        member.join();
+    memberLeft_.wait(lock, [this] { return members_ == 0; });
 }
 
 void Walk::run(Folder& top, std::vector<fs::path>& found)
@@ -209,8 +208,11 @@ void Walk::work() noexcept
     std::unique_lock lock(mutex_);
     for (;;) {
         queued_.wait(lock, [this] { return stopping_ || pending_ != nullptr; });
-        if (stopping_)
+        if (stopping_) {
+            --members_;
+            memberLeft_.notify_one();
             return;
+        }
         --idle_;
         listNext(lock);
         ++idle_;
@@ -225,22 +227,28 @@ void Walk::work() noexcept
 
 void Walk::grow()
 {
-    {
-        std::lock_guard lock(mutex_);
-        ++idle_; // from the start, so no second member is started for the same folder
+    std::unique_lock lock(mutex_);
+    // Counted from the start, so no second member is started for the same
+    // folder and the destructor waits for this one.
+    ++idle_;
+    ++members_;
+    lock.unlock();
+    bool started = false;
+    if (startListing_) {
+        try {
+            started = startListing_([this] { work(); });
+        } catch (const std::bad_alloc&) {
+        }
     }
-    try {
-        team_.reserve(maxListings - 1);
-        team_.emplace_back([this] { work(); });
-        teamComplete_ = team_.size() == maxListings - 1;
+    lock.lock();
+    if (started) {
+        teamComplete_ = members_ == maxListings - 1;
         return;
-    } catch (const std::system_error&) {
-    } catch (const std::bad_alloc&) {
     }
     // No thread to be had: the caller lists the rest itself.
     teamComplete_ = true;
-    std::lock_guard lock(mutex_);
     --idle_;
+    --members_;
 }
 
 bool Walk::teamPaysOff() const noexcept
@@ -287,7 +295,7 @@ bool isJpeg(const fs::path& location)
     return hasJpegExtension(last.native());
 }
 
-std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations)
+std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations, const TaskStarter& startListing)
 {
     // The given locations stand as the entries of a folder the walk begins in.
     Folder top{fs::path()};
@@ -304,7 +312,7 @@ std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations)
             top.files.push_back(location);
     }
     std::vector<fs::path> found;
-    Walk walk;
+    Walk walk(startListing);
     walk.run(top, found);
     return found;
 }

@@ -1,17 +1,22 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace optara {
 
+// Runs a task on another thread; false when no thread is to be had.
+using TaskStarter = std::function<bool(std::function<void()>)>;
+
 // Expands dropped or chosen locations into candidate photo files, each
 // location in turn, its folders depth first in listing order. Touches only the
-// file system, so it may run on any thread. Lists several folders at once, as
-// a network share answers each listing after a round trip, on threads that end
-// before it returns; the order is that of listing one folder at a time.
-// Never throws.
-std::vector<std::filesystem::path> gatherFiles(const std::vector<std::filesystem::path>& locations);
+// file system, so it may run on any thread. Where listings prove slow, as a
+// network share answers each after a round trip, it lists several folders at
+// once on tasks it starts through startListing, all ended before it returns;
+// the order is that of listing one folder at a time. Never throws.
+std::vector<std::filesystem::path> gatherFiles(const std::vector<std::filesystem::path>& locations,
+                                               const TaskStarter& startListing = {});
 
 // The name test: the last extension, lower-cased, is "jpg" or "jpeg".
 bool isJpeg(const std::filesystem::path& location);

@@ -1,14 +1,16 @@
 #include "AppViewModel.h"
 
+#include "ProcessMemory.h"
 #include "ProcessingRun.h"
 #include "StatsTally.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <QString>
 #include <QThreadPool>
 #include <QVariantMap>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <climits>
@@ -35,12 +37,17 @@ QVariantList toVariantList(const std::vector<StatItem>& items)
     return list;
 }
 
+// Ranking and freeing run on Qt's global pool, apart from the runs' threads.
+//
 // Photos and lists a window lets go of: a million records take tens of ms to
-// free, so a worker frees them.
+// free, so a worker frees them, then hands the freed memory back.
 template <typename... Held> void freeOnWorker(Held&&... held)
 {
     QThreadPool::globalInstance()->start(
-        [held = std::make_shared<std::tuple<std::decay_t<Held>...>>(std::forward<Held>(held)...)] {});
+        [held = std::make_shared<std::tuple<std::decay_t<Held>...>>(std::forward<Held>(held)...)]() mutable {
+            held.reset();
+            returnFreedMemory();
+        });
 }
 
 } // namespace
@@ -51,6 +58,7 @@ AppViewModel::AppViewModel(QObject* parent) : QObject(parent), tally_(std::make_
 
 AppViewModel::~AppViewModel()
 {
+    runs_.clear();
     freeOnWorker(std::move(processedImages_), std::move(finished_), std::move(tally_), std::move(lists_));
 }
 
@@ -99,9 +107,14 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
     locations.reserve(static_cast<std::size_t>(urls.size()));
     for (const QUrl& url : urls)
         locations.push_back(localPath(url));
-    auto* run = new ProcessingRun(this, std::move(locations));
-    // The run begins on a later turn of the event loop, after the caller's.
-    QMetaObject::invokeMethod(run, &ProcessingRun::start, Qt::QueuedConnection);
+    const std::uint64_t number = ++runsStarted_;
+    auto run = std::make_unique<ProcessingRun>(
+        std::move(locations), this,
+        [this, number](std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally) {
+            finishRun(number, std::move(photos), std::move(tally));
+        });
+    run->start();
+    runs_.emplace(number, std::move(run));
 }
 
 void AppViewModel::clearData()
@@ -123,8 +136,10 @@ fs::path AppViewModel::localPath(const QUrl& url)
     return fs::path(bytes.toStdString());
 }
 
-void AppViewModel::finishRun(std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally)
+void AppViewModel::finishRun(std::uint64_t run, std::vector<ImageMetadata> photos,
+                             std::shared_ptr<const StatsTally> tally)
 {
+    runs_.erase(run);
     finished_.push_back({std::move(photos), std::move(tally)});
     rankNext();
 }
@@ -134,23 +149,31 @@ void AppViewModel::rankNext()
     if (ranking_ || finished_.empty())
         return;
     ranking_ = true;
-    QtConcurrent::run([held = tally_, batch = finished_.front().tally] {
+    QThreadPool::globalInstance()->start([self = QPointer<AppViewModel>(this), clears = clears_,
+                                          held = tally_, batch = finished_.front().tally] {
         auto tally = std::make_shared<StatsTally>(*held);
         tally->append(*batch);
         Lists lists;
         for (StatList list : allStatLists)
             lists[static_cast<std::size_t>(list)] = toVariantList(tally->ranked(list));
-        return std::pair(std::shared_ptr<const StatsTally>(std::move(tally)), std::move(lists));
-    })
-        .then(this,
-              [this, clears = clears_](QFuture<std::pair<std::shared_ptr<const StatsTally>, Lists>> ranked) {
-                  ranking_ = false;
-                  if (clears == clears_) {
-                      auto [tally, lists] = ranked.takeResult();
-                      publish(std::move(tally), std::move(lists));
-                  }
-                  rankNext();
-              });
+        // Through the application object, which outlives every model.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, clears, tally = std::shared_ptr<const StatsTally>(std::move(tally)),
+             lists = std::move(lists)]() mutable {
+                if (self)
+                    self->ranked(clears, std::move(tally), std::move(lists));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppViewModel::ranked(std::uint64_t clears, std::shared_ptr<const StatsTally> tally, Lists lists)
+{
+    ranking_ = false;
+    if (clears == clears_)
+        publish(std::move(tally), std::move(lists));
+    rankNext();
 }
 
 // The end of one run, in one stretch on the GUI thread.

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -59,8 +60,6 @@ class AppViewModel : public QObject {
     void topAperturesChanged();
 
   private:
-    friend class ProcessingRun;
-
     // The location's bytes as the file system knows them, or empty for a
     // URL that names no local file.
     static std::filesystem::path localPath(const QUrl& url);
@@ -72,10 +71,12 @@ class AppViewModel : public QObject {
     };
 
     // A run's photos in the order gathered, with their counts.
-    void finishRun(std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally);
+    void finishRun(std::uint64_t run, std::vector<ImageMetadata> photos,
+                   std::shared_ptr<const StatsTally> tally);
     // Ranks the held counts with the next batch's off the GUI thread, one
     // batch at a time, then publishes that batch.
     void rankNext();
+    void ranked(std::uint64_t clears, std::shared_ptr<const StatsTally> tally, Lists lists);
     void publish(std::shared_ptr<const StatsTally> tally, Lists lists);
     void refreshStats(Lists lists);
 
@@ -87,8 +88,11 @@ class AppViewModel : public QObject {
     std::deque<Batch> finished_; // runs waiting to be published, oldest first
     bool ranking_ = false;
     std::uint64_t clears_ = 0; // a ranking begun before a clear is stale
-    // isProcessing goes back to false only when the last run ends.
+    // isProcessing goes back to false only when the last run is published.
     int runsInFlight_ = 0;
+    // Runs still reading, by number; destroyed with the model, they stop.
+    std::map<std::uint64_t, std::unique_ptr<ProcessingRun>> runs_;
+    std::uint64_t runsStarted_ = 0;
 };
 
 } // namespace optara

@@ -1,21 +1,20 @@
 #include "ProcessingRun.h"
 
-#include "AppViewModel.h"
 #include "FileGatherer.h"
 #include "MetadataReader.h"
+#include "ReadAhead.h"
 #include "ReadJob.h"
 #include "ReadTimer.h"
+#include "RunThreads.h"
 #include "StatsTally.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
-#include <QThreadPool>
+#include <QPointer>
 
-#include <malloc.h>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <sched.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -24,33 +23,54 @@ namespace optara {
 
 namespace {
 
-// Runs' threads only: the walk and the readers, of every window.
-struct RunPool : QThreadPool {
-    RunPool() { setMaxThreadCount(ReadJob::mostReaders + 1); }
+void read(const std::shared_ptr<ReadJob>& job, bool waiting);
 
-    // Below the thread that first starts a run, the GUI thread, at whatever
-    // priority the app was started.
-    const int workerNice = std::min(::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) + 5, 19);
+// Readers that overlap waits, started while the run wants more than one per
+// core. At most doubling at a time: a burst of tens of threads waking at once
+// would hold the desktop off its CPUs.
+void startWaitingReaders(const std::shared_ptr<ReadJob>& job)
+{
+    RunThreads& threads = RunThreads::shared();
+    const int wanted = job->concurrency.readers() - threads.cores();
+    int running = job->waitingReaders.load();
+    const int most = std::min(2 * running + 2, wanted);
+    while (running < most && !job->stopped && !job->exhausted()) {
+        if (!job->waitingReaders.compare_exchange_weak(running, running + 1))
+            continue;
+        ++job->readersRunning;
+        if (!threads.tryStartWaiting([job] { read(job, true); })) {
+            --job->waitingReaders;
+            --job->readersRunning; // never the last: the caller reads on
+            return;
+        }
+        ++running;
+    }
+}
+
+// A reader asks for the files it takes next ahead of reading them, so that a
+// disk serves many at once.
+class ReadAheadWindow {
+  public:
+    void fileTaken(const ReadJob& job, std::size_t file)
+    {
+        constexpr std::size_t ahead = 256;
+        if (file >= from_ && file < to_ && to_ - file > ahead / 2)
+            return;
+        const std::size_t first = file >= from_ && file < to_ ? to_ : file + 1;
+        from_ = file;
+        to_ = file + 1 + ahead;
+        readAhead(job.laneFiles(first, to_ - first));
+    }
+
+  private:
+    std::size_t from_ = 0;
+    std::size_t to_ = 0; // files [from_, to_) have been asked for
 };
-
-RunPool& runPool()
-{
-    static RunPool pool;
-    return pool;
-}
-
-// A run's threads give way to the GUI thread, so a reader that has waited
-// while the GUI thread ran does not then hold the CPU for a frame or more to
-// catch up. The pool serves only runs, so its threads keep the priority.
-void yieldToGuiThread()
-{
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), runPool().workerNice);
-}
 
 // One slice of reading: files taken one at a time until none are left, the
 // run stops, the slice is full, or the run wants more readers; the photos
 // found and their counts are then kept in the job.
-void readSlice(ReadJob& job)
+void readSlice(ReadJob& job, ReadAheadWindow& ahead)
 {
     constexpr std::size_t sliceFiles = 256;
     constexpr auto sliceTime = std::chrono::milliseconds(100);
@@ -58,118 +78,109 @@ void readSlice(ReadJob& job)
     slice.photos.reserve(sliceFiles);
     slice.files.reserve(sliceFiles);
     StatsTally tally;
-    ReadTimer timer(job.concurrency);
+    ReadTimer timer;
     std::size_t lane = job.laneToStart();
     for (std::size_t n = 0; n < sliceFiles && !job.stopped.load(std::memory_order_relaxed); ++n) {
         const std::optional<std::size_t> file = job.claim(lane);
         if (!file)
             break;
+        ahead.fileTaken(job, *file);
         if (auto record = MetadataReader::shared().readMetadata(job.file(*file))) {
             tally.add(*record, *file);
             slice.photos.push_back(std::move(*record));
             slice.files.push_back(*file);
         }
-        if (timer.fileRead() || timer.elapsed() >= sliceTime)
+        if (const auto spent = timer.sample()) {
+            // Where the kernel preempts only at its tick, a thread woken
+            // meanwhile would wait for that tick, or several, behind readers.
+            ::sched_yield();
+            if (job.concurrency.report(spent->onCpu, spent->blocked))
+                break;
+        }
+        if (timer.elapsed() >= sliceTime)
             break;
     }
     job.keep(std::move(slice), tally);
 }
 
+// A reader reads slice after slice. A waiting reader leaves early when the
+// run wants fewer; the last reader to leave ends the run.
+void read(const std::shared_ptr<ReadJob>& job, bool waiting)
+{
+    const int cores = RunThreads::shared().cores();
+    ReadAheadWindow ahead;
+    for (;;) {
+        readSlice(*job, ahead);
+        if (job->stopped || job->exhausted())
+            break;
+        if (waiting) {
+            int running = job->waitingReaders.load();
+            if (running > job->concurrency.readers() - cores &&
+                job->waitingReaders.compare_exchange_strong(running, running - 1)) {
+                if (job->readersRunning.fetch_sub(1) == 1)
+                    job->finish();
+                return;
+            }
+        }
+        startWaitingReaders(job);
+    }
+    if (waiting)
+        --job->waitingReaders;
+    if (job->readersRunning.fetch_sub(1) == 1)
+        job->finish();
+}
+
+// The walk, then one reader per core; the walk's own thread reads as the first.
+void walkAndRead(const std::shared_ptr<ReadJob>& job, const std::vector<fs::path>& locations)
+{
+    RunThreads& threads = RunThreads::shared();
+    job->setFiles(gatherFiles(locations, [&threads](std::function<void()> listing) {
+        return threads.tryStartWaiting(std::move(listing));
+    }));
+    if (job->stopped || job->exhausted()) {
+        job->finish();
+        return;
+    }
+    job->readersRunning = threads.cores();
+    for (int reader = 1; reader < threads.cores(); ++reader)
+        threads.startWorking([job] { read(job, false); });
+    read(job, false);
+}
+
 } // namespace
 
-ProcessingRun::ProcessingRun(AppViewModel* owner, std::vector<fs::path> locations)
-    : owner_(owner), locations_(std::move(locations)), job_(std::make_shared<ReadJob>())
+ProcessingRun::ProcessingRun(std::vector<fs::path> locations, QObject* receiver, Finished finished)
+    : locations_(std::move(locations))
 {
-    if (owner != nullptr)
-        connect(owner, &QObject::destroyed, this, [this] { job_->stopped = true; });
+    // The photos cross to the GUI thread through the application object,
+    // which outlives every run; the receiver is checked there.
+    auto handOver = [receiver = QPointer<QObject>(receiver), finished = std::move(finished)](
+                        std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [receiver, finished, photos = std::move(photos), tally = std::move(tally)]() mutable {
+                if (receiver)
+                    finished(std::move(photos), std::move(tally));
+            },
+            Qt::QueuedConnection);
+    };
+    job_ = std::make_shared<ReadJob>(RunThreads::shared().cores(), std::move(handOver));
 }
 
-// A reader's allocation can wait tens of ms for memory the kernel reclaims,
-// holding its heap's lock: a heap shared with the GUI thread would hold the
-// GUI thread as long. glibc shares heaps once threads outnumber 8 per core.
-void ProcessingRun::separateThreadHeaps()
+ProcessingRun::~ProcessingRun()
 {
-    constexpr int heaps = 2 * (ReadJob::mostReaders + 1);
-    ::mallopt(M_ARENA_MAX, heaps);
-}
-
-bool ProcessingRun::waitForReads(std::chrono::milliseconds timeout)
-{
-    return runPool().waitForDone(static_cast<int>(timeout.count()));
+    job_->stopped = true;
 }
 
 void ProcessingRun::start()
 {
-    if (!owner_) {
-        deleteLater();
-        return;
-    }
-    runPool().start([job = job_, run = this, locations = std::move(locations_)] {
-        yieldToGuiThread();
-        job->setFiles(gatherFiles(locations));
-        // No reader to finish the run: no files, or the window is gone.
-        if (startReaders(job, run) == 0)
-            finishReads(*job, run);
-    });
+    RunThreads::shared().startWorking(
+        [job = job_, locations = std::move(locations_)] { walkAndRead(job, locations); });
 }
 
-// Readers at most double at a time: a burst of tens of threads waking at once
-// would hold the GUI thread off its CPU. Returns how many were started.
-int ProcessingRun::startReaders(const std::shared_ptr<ReadJob>& job, ProcessingRun* run)
+bool ProcessingRun::waitForReads(std::chrono::milliseconds timeout)
 {
-    int running = job->readersRunning.load();
-    const int most = std::min(2 * running + 2, job->concurrency.readers());
-    int started = 0;
-    while (running < most && !job->stopped && !job->exhausted()) {
-        if (job->readersRunning.compare_exchange_weak(running, running + 1)) {
-            ++running;
-            ++started;
-            runPool().start([job, run] { read(job, run); });
-        }
-    }
-    return started;
-}
-
-// A reader reads slice after slice. It leaves early when the run wants fewer
-// readers, never as the last one; the last to leave finishes the run.
-void ProcessingRun::read(const std::shared_ptr<ReadJob>& job, ProcessingRun* run)
-{
-    yieldToGuiThread();
-    for (;;) {
-        readSlice(*job);
-        if (job->stopped || job->exhausted())
-            break;
-        int running = job->readersRunning.load();
-        if (running > job->concurrency.readers() &&
-            job->readersRunning.compare_exchange_strong(running, running - 1))
-            return;
-        startReaders(job, run);
-    }
-    if (job->readersRunning.fetch_sub(1) == 1)
-        finishReads(*job, run);
-}
-
-// Putting a million photos in order and freeing a million paths take tens of
-// ms: the last reader does both. A closed window's photos are freed here.
-void ProcessingRun::finishReads(ReadJob& job, ProcessingRun* run)
-{
-    auto [photos, tally] = job.takeResult();
-    if (job.stopped)
-        photos.clear();
-    QMetaObject::invokeMethod(
-        run,
-        [run, photos = std::move(photos),
-         tally = std::make_shared<const StatsTally>(std::move(tally))]() mutable {
-            run->handOver(std::move(photos), std::move(tally));
-        },
-        Qt::QueuedConnection);
-}
-
-void ProcessingRun::handOver(std::vector<ImageMetadata> batch, std::shared_ptr<const StatsTally> tally)
-{
-    if (owner_)
-        owner_->finishRun(std::move(batch), std::move(tally));
-    deleteLater();
+    return RunThreads::shared().waitForIdle(timeout);
 }
 
 } // namespace optara

@@ -3,48 +3,41 @@
 #include "ImageMetadata.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace optara {
 
-class AppViewModel;
 class ReadJob;
 class StatsTally;
 
 // One processing run: the walk, then the reads, then the hand-over of the
-// batch. The walk and the readers run on the pool and start further readers
-// themselves, so the GUI thread takes no part between start() and the
-// hand-over. Lives on the GUI thread and deletes itself at the hand-over,
-// which the last reader posts. A run whose view model is gone stops reading
-// within one file.
-class ProcessingRun : public QObject {
+// photos. Made and owned on the GUI thread; the walk and the readers run on
+// RunThreads and share the run's ReadJob, so the GUI thread takes no part
+// between start() and the hand-over. A run destroyed before its end stops
+// reading within one file, and its threads free what it read.
+class ProcessingRun {
   public:
-    ProcessingRun(AppViewModel* owner, std::vector<std::filesystem::path> locations);
+    // On the GUI thread, unless receiver is gone by then: the photos in the
+    // order gathered, and their counts.
+    using Finished = std::function<void(std::vector<ImageMetadata>, std::shared_ptr<const StatsTally>)>;
+
+    ProcessingRun(std::vector<std::filesystem::path> locations, QObject* receiver, Finished finished);
+    ~ProcessingRun();
+    ProcessingRun(const ProcessingRun&) = delete;
+    ProcessingRun& operator=(const ProcessingRun&) = delete;
 
     void start();
-
-    // Gives every thread a heap of its own. Called first in main, before any
-    // thread starts.
-    static void separateThreadHeaps();
 
     // Waits until no run reads any more. False when reads are still going
     // after the timeout: a share that stopped answering holds them.
     static bool waitForReads(std::chrono::milliseconds timeout);
 
   private:
-    // On the pool.
-    static int startReaders(const std::shared_ptr<ReadJob>& job, ProcessingRun* run);
-    static void read(const std::shared_ptr<ReadJob>& job, ProcessingRun* run);
-    static void finishReads(ReadJob& job, ProcessingRun* run);
-
-    void handOver(std::vector<ImageMetadata> batch, std::shared_ptr<const StatsTally> tally);
-
-    QPointer<AppViewModel> owner_;
     std::vector<std::filesystem::path> locations_;
     std::shared_ptr<ReadJob> job_;
 };

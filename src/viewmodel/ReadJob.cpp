@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <thread>
 #include <utility>
 
 namespace optara {
 
-ReadJob::ReadJob() : concurrency(static_cast<int>(std::thread::hardware_concurrency()), mostReaders)
+ReadJob::ReadJob(int cores, HandOver handOver)
+    : concurrency(cores, mostReaders), handOver_(std::move(handOver))
 {
 }
 
@@ -43,6 +43,15 @@ std::optional<std::size_t> ReadJob::claim(std::size_t& lane)
     return std::nullopt;
 }
 
+std::span<const std::filesystem::path> ReadJob::laneFiles(std::size_t first, std::size_t count) const
+{
+    if (first >= files_.size())
+        return {};
+    const std::size_t length = (files_.size() + mostReaders - 1) / mostReaders;
+    const std::size_t laneEnd = std::min(files_.size(), (first / length + 1) * length);
+    return std::span(files_).subspan(first, std::min(count, laneEnd - first));
+}
+
 void ReadJob::keep(Slice slice, const StatsTally& tally)
 {
     const std::lock_guard lock(readMutex_);
@@ -51,9 +60,9 @@ void ReadJob::keep(Slice slice, const StatsTally& tally)
         slices_.push_back(std::move(slice));
 }
 
-std::pair<std::vector<ImageMetadata>, StatsTally> ReadJob::takeResult()
+void ReadJob::finish()
 {
-    const std::lock_guard lock(readMutex_);
+    std::unique_lock lock(readMutex_);
     struct Place {
         std::uint32_t slice = UINT32_MAX;
         std::uint32_t photo = 0;
@@ -74,7 +83,12 @@ std::pair<std::vector<ImageMetadata>, StatsTally> ReadJob::takeResult()
             ordered.push_back(std::move(slices_[place.slice].photos[place.photo]));
     }
     std::vector<Slice>().swap(slices_);
-    return {std::move(ordered), std::move(tally_)};
+    // A stopped run's photos are freed here, not on the GUI thread.
+    if (stopped)
+        std::vector<ImageMetadata>().swap(ordered);
+    auto tally = std::make_shared<const StatsTally>(std::move(tally_));
+    lock.unlock();
+    handOver_(std::move(ordered), std::move(tally));
 }
 
 } // namespace optara

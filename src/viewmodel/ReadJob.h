@@ -8,15 +8,18 @@
 #include <atomic>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace optara {
 
-// What a run's readers share: the files, which to read next, what has been
-// read, and whether to stop. The files are set once, before any reader
-// starts.
+// What a run's walk and readers share: the files, which to read next, what
+// has been read, whether to stop, and how to hand the photos over. The files
+// are set once, before any reader starts.
 //
 // The list is cut into as many lanes as there can be readers, and each slice
 // of reading starts down a lane of its own: readers served from memory keep
@@ -34,8 +37,11 @@ class ReadJob {
         std::vector<ImageMetadata> photos;
         std::vector<std::size_t> files;
     };
+    // Called once, by the thread that ends the run: the photos in the order
+    // of their files, none if the run was stopped, and their counts.
+    using HandOver = std::function<void(std::vector<ImageMetadata>, std::shared_ptr<const StatsTally>)>;
 
-    ReadJob();
+    ReadJob(int cores, HandOver handOver);
 
     void setFiles(std::vector<std::filesystem::path> files);
     const std::filesystem::path& file(std::size_t index) const { return files_[index]; }
@@ -46,15 +52,21 @@ class ReadJob {
     // The next file down the reader's lane or, once that is done, the next
     // lane with files left; none when every file is taken.
     std::optional<std::size_t> claim(std::size_t& lane);
+    // Up to count files from the first on, down its lane.
+    std::span<const std::filesystem::path> laneFiles(std::size_t first, std::size_t count) const;
 
     // Keeps a slice's photos and adds its counts; positions are the files'.
     void keep(Slice slice, const StatsTally& tally);
-    // Once no reader reads any more: the photos in the order of their files,
-    // whatever order the slices ended in, and their counts. Frees the files.
-    std::pair<std::vector<ImageMetadata>, StatsTally> takeResult();
+    // Once no reader reads any more: puts the photos in the order of their
+    // files, whatever order the slices ended in, frees the files and hands
+    // the photos over.
+    void finish();
 
     std::atomic<bool> stopped = false;
+    // Readers that keep a CPU busy, one per core, and readers beyond them
+    // that overlap waits.
     std::atomic<int> readersRunning = 0;
+    std::atomic<int> waitingReaders = 0;
     ReadConcurrency concurrency;
 
   private:
@@ -69,6 +81,7 @@ class ReadJob {
     std::mutex readMutex_;
     std::vector<Slice> slices_;
     StatsTally tally_;
+    HandOver handOver_;
 };
 
 } // namespace optara

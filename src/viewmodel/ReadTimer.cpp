@@ -3,7 +3,6 @@
 #include "FileDescriptor.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -19,31 +18,27 @@ constexpr auto sampleEvery = std::chrono::milliseconds(2);
 
 } // namespace
 
-ReadTimer::ReadTimer(ReadConcurrency& concurrency)
-    : concurrency_(concurrency), start_(Clock::now()), sampledAt_(start_), sampled_(threadTimes())
+ReadTimer::ReadTimer() : start_(Clock::now()), sampledAt_(start_), sampled_(threadTimes())
 {
 }
 
-bool ReadTimer::fileRead()
+std::optional<ReadTimer::Spent> ReadTimer::sample()
 {
     const auto now = Clock::now();
     if (now - sampledAt_ < sampleEvery)
-        return false;
-    // Where the kernel preempts only at its tick, a GUI thread woken meanwhile
-    // would wait for that tick, or several, behind the readers.
-    ::sched_yield();
+        return std::nullopt;
     const std::optional<ThreadTimes> times = threadTimes();
-    bool grew = false;
+    std::optional<Spent> spent;
     if (times && sampled_) {
         const auto onCpu = times->onCpu - sampled_->onCpu;
         const auto waiting = times->waitingForCpu - sampled_->waitingForCpu;
         const auto blocked =
             std::chrono::duration_cast<std::chrono::nanoseconds>(now - sampledAt_) - onCpu - waiting;
-        grew = concurrency_.report(onCpu, blocked);
+        spent = Spent{onCpu, blocked};
     }
     sampledAt_ = now;
     sampled_ = times;
-    return grew;
+    return spent;
 }
 
 std::optional<ReadTimer::ThreadTimes> ReadTimer::threadTimes()

@@ -1,26 +1,28 @@
 #pragma once
 
-#include "ReadConcurrency.h"
-
 #include <chrono>
 #include <optional>
 
 namespace optara {
 
-// Times one reading thread and reports to its run's ReadConcurrency every
-// few milliseconds how much of that time it spent blocked, as the kernel's
-// scheduler accounts it: waiting for a CPU is not blocking, so readers
-// crowding the cores never ask for more readers. At each report the thread
-// also gives way to any thread waiting for its CPU.
+// Times one reading thread: every few milliseconds, how much of the time since
+// it last said was spent on a CPU and how much blocked, as the kernel's
+// scheduler accounts it. Waiting for a CPU is neither, so readers crowding
+// the cores never look blocked.
 class ReadTimer {
   public:
     using Clock = std::chrono::steady_clock;
 
-    explicit ReadTimer(ReadConcurrency& concurrency);
+    struct Spent {
+        std::chrono::nanoseconds onCpu;
+        std::chrono::nanoseconds blocked;
+    };
 
-    // Called after each file. True when the run has just come to want more
-    // readers than it has.
-    bool fileRead();
+    ReadTimer();
+
+    // Called after each file: the time spent since the last sample, once a
+    // sample is due and the kernel says.
+    std::optional<Spent> sample();
     Clock::duration elapsed() const { return Clock::now() - start_; }
 
   private:
@@ -31,7 +33,6 @@ class ReadTimer {
     // The calling thread's times so far; none where the kernel does not say.
     static std::optional<ThreadTimes> threadTimes();
 
-    ReadConcurrency& concurrency_;
     const Clock::time_point start_;
     Clock::time_point sampledAt_;
     std::optional<ThreadTimes> sampled_;

@@ -2,16 +2,41 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Listings as the walk makes them: each takes a round trip's time, so that
+// a team pays off, and those made on a team member's thread are counted.
+thread_local bool onTeamMember = false;
+std::atomic<int> listingsByMembers = 0;
+
+} // namespace
+
+// The C++ library lists a folder through fdopendir.
+extern "C" DIR* fdopendir(int fd)
+{
+    static const auto real = reinterpret_cast<DIR* (*)(int)>(::dlsym(RTLD_NEXT, "fdopendir"));
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    if (onTeamMember)
+        ++listingsByMembers;
+    return real(fd);
+}
 
 namespace {
 
@@ -127,10 +152,30 @@ TEST(GatherFiles, ListsManyFoldersAtOnceInTheOrderOfAWalkOneByOne)
         expected.insert(expected.end(), walked.begin(), walked.end());
     }
     EXPECT_FALSE(expected.empty());
-    // Listings end in a different order each time: a few walks give a fault
-    // in putting them together more than one chance to show.
-    for (int walk = 0; walk < 3; ++walk)
-        EXPECT_EQ(optara::gatherFiles(locations), expected);
+
+    // Team members on threads of the test's own, or none to be had.
+    std::mutex mutex;
+    std::vector<std::thread> team;
+    const optara::TaskStarter onThreads = [&](std::function<void()> listing) {
+        const std::lock_guard lock(mutex);
+        team.emplace_back([listing = std::move(listing)] {
+            onTeamMember = true;
+            listing();
+        });
+        return true;
+    };
+    const optara::TaskStarter refusing = [](const std::function<void()>&) { return false; };
+    for (const auto& [starter, members] : {std::pair{onThreads, true}, {refusing, false}, {{}, false}}) {
+        listingsByMembers = 0;
+        // Listings end in a different order each time: a few walks give a
+        // fault in putting them together more than one chance to show.
+        for (int walk = 0; walk < 3; ++walk)
+            EXPECT_EQ(optara::gatherFiles(locations, starter), expected);
+        EXPECT_EQ(listingsByMembers > 0, members);
+        for (std::thread& member : team)
+            member.join();
+        team.clear();
+    }
     fs::remove_all(root);
 }
 

@@ -1,0 +1,75 @@
+#include "ReadAhead.h"
+
+#include "FileDescriptor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <sys/vfs.h>
+
+#include <algorithm>
+#include <array>
+
+namespace optara {
+
+namespace {
+
+// The reader looks only at the segments before the image data.
+constexpr off_t headBytes = 128 * 1024;
+
+// Non-blocking and no controlling terminal, as the reader opens files.
+int openToRead(const std::filesystem::path& file)
+{
+    return ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+}
+
+bool servedFromAfar(int fd)
+{
+    // FUSE, NFS, SMB (both magics of CIFS and SMB 2), Ceph, 9P, AFS.
+    constexpr std::array<unsigned long, 8> remote{0x65735546, 0x6969,     0x517B,     0xFF534D42,
+                                                  0xFE534D42, 0x00C36400, 0x01021997, 0x5346414F};
+    struct statfs system {};
+    if (::fstatfs(fd, &system) != 0)
+        return true;
+    const auto type = static_cast<unsigned long>(system.f_type);
+    return std::find(remote.begin(), remote.end(), type) != remote.end();
+}
+
+bool isRegular(int fd)
+{
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// Whether the file's first byte can be read without waiting for the disk.
+bool inMemory(const std::filesystem::path& file)
+{
+    const exif::FileDescriptor fd(openToRead(file));
+    if (fd.get() < 0 || !isRegular(fd.get()))
+        return true; // nothing to fetch
+    char byte = 0;
+    iovec buffer{&byte, 1};
+    return ::preadv2(fd.get(), &buffer, 1, 0, RWF_NOWAIT) >= 0;
+}
+
+} // namespace
+
+void readAhead(std::span<const std::filesystem::path> files)
+{
+    if (files.empty())
+        return;
+    {
+        const exif::FileDescriptor first(openToRead(files.front()));
+        if (first.get() >= 0 && servedFromAfar(first.get()))
+            return;
+    }
+    if (inMemory(files.back()))
+        return;
+    for (const std::filesystem::path& file : files) {
+        const exif::FileDescriptor fd(openToRead(file));
+        if (fd.get() >= 0 && isRegular(fd.get()))
+            ::posix_fadvise(fd.get(), 0, headBytes, POSIX_FADV_WILLNEED); // starts the read, does not wait
+    }
+}
+
+} // namespace optara
