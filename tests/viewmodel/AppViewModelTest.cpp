@@ -6,6 +6,7 @@
 #include "PhotoBuilder.h"
 #include "ProcessMemory.h"
 #include "ProcessingRun.h"
+#include "ReadAhead.h"
 #include "ReadConcurrency.h"
 #include "ReadJob.h"
 #include "StatsAnalyzer.h"
@@ -15,8 +16,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -249,6 +252,7 @@ class AppViewModelTest : public QObject {
     void initTestCase();
     void cleanupTestCase() { fs::remove_all(root_); }
     void readersFollowTheTimeReadsWait();
+    void readAheadAsksForTheHeadsOfFilesNotInMemory();
     void destroyedWhileRunning();
     void recordsAreTheReadersOwnWhateverFails();
     void publishesOnceAtTheEndOfEachRunAndClears();
@@ -305,6 +309,57 @@ void AppViewModelTest::readersFollowTheTimeReadsWait()
             grew = concurrency.report(std::chrono::microseconds(onCpu), std::chrono::microseconds(blocked));
         QVERIFY2(concurrency.readers() == readers && grew == grewLast, name);
     }
+}
+
+namespace {
+
+// Whether the first page of each file is in the page cache.
+std::vector<bool> headsInMemory(const std::vector<fs::path>& files)
+{
+    std::vector<bool> resident;
+    for (const fs::path& file : files) {
+        const exif::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+        void* map = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd.get(), 0);
+        unsigned char page = 0;
+        resident.push_back(map != MAP_FAILED && ::mincore(map, 4096, &page) == 0 && (page & 1));
+        if (map != MAP_FAILED)
+            ::munmap(map, 4096);
+    }
+    return resident;
+}
+
+} // namespace
+
+// Files whose pages the kernel has dropped are asked for at once, all of
+// them, unless the last is in memory: the run's files are then served from
+// memory and asking would only cost.
+void AppViewModelTest::readAheadAsksForTheHeadsOfFilesNotInMemory()
+{
+    std::vector<fs::path> files;
+    for (int i = 0; i < 16; ++i) {
+        files.push_back(root_ / "cold" / ("c" + std::to_string(i) + ".jpg"));
+        writePhoto(files.back(), i);
+    }
+    const auto dropFromMemory = [&] {
+        for (const fs::path& file : files) {
+            const exif::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+            ::fdatasync(fd.get());
+            ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+        }
+    };
+    dropFromMemory();
+    if (headsInMemory(files) != std::vector<bool>(files.size(), false))
+        QSKIP("the file system here keeps its files in memory");
+    readAhead(files);
+    QCOMPARE(headsInMemory(files), std::vector<bool>(files.size(), true));
+
+    dropFromMemory();
+    std::vector<bool> lastOnly(files.size(), false);
+    lastOnly.back() = true;
+    (void)MetadataReader::shared().readMetadata(files.back());
+    QCOMPARE(headsInMemory(files), lastOnly);
+    readAhead(files);
+    QCOMPARE(headsInMemory(files), lastOnly);
 }
 
 // A model gone before its run reads, or while it reads, stops the reads, each
