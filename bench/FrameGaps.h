@@ -10,6 +10,7 @@ namespace optara {
 struct FrameGaps {
     double firstMs = 0; // from the start to the first frame, which shows what changed
     double longestMs = 0;
+    double longestAfterFirstMs = 0; // while what changed keeps being drawn
     double percentile99Ms = 0;
     int over33Ms = 0; // a frame missed at 30 frames a second
     int frames = 0;

@@ -188,7 +188,8 @@ void closeWindow(QQuickWindow* window)
 
 // The overlay's spinner over the drop zone for `duration`, with nothing read.
 // Setting the overlay's Loader active breaks its binding to the run, so this
-// happens in a window of its own, closed afterwards.
+// happens in a window of its own, closed afterwards. As in the run, the first
+// frame is the window's first of the overlay.
 std::optional<FrameGaps> baseline(WindowManager& windows, Clock::duration duration)
 {
     const OpenedWindow shown = openWindow(windows, frameCapacity);
@@ -277,10 +278,10 @@ void readIntoPageCache(const fs::path& root)
 
 void print(const char* name, const FrameGaps& gaps)
 {
-    std::printf("%s: %d frames in %.1f ms, the first after %.1f ms; longest gap %.1f ms, 99th percentile "
-                "%.1f ms, %d gaps over 33 ms\n",
-                name, gaps.frames, gaps.durationMs, gaps.firstMs, gaps.longestMs, gaps.percentile99Ms,
-                gaps.over33Ms);
+    std::printf("%s: %d frames in %.1f ms, the first after %.1f ms; longest gap %.1f ms (%.1f ms after the "
+                "first frame), 99th percentile %.1f ms, %d gaps over 33 ms\n",
+                name, gaps.frames, gaps.durationMs, gaps.firstMs, gaps.longestMs, gaps.longestAfterFirstMs,
+                gaps.percentile99Ms, gaps.over33Ms);
 }
 
 int measure(WindowManager& windows, const Options& options)
@@ -296,7 +297,7 @@ int measure(WindowManager& windows, const Options& options)
     const bool cold = options.cold && optara::dropPageCache();
     if (options.cold && !cold)
         std::printf("cold: cannot drop the page cache (needs root); measuring warm\n");
-    if (!options.cold)
+    if (!cold)
         readIntoPageCache(options.dir);
 
     // The measured run comes first, as the first run of a session, and the
@@ -348,12 +349,12 @@ int measure(WindowManager& windows, const Options& options)
         "base_gap_p99_ms=%.1f base_gaps_over_33=%d rss_idle_mb=%.1f rss_end_mb=%.1f hwm_mb=%.1f "
         "rss_restart_mb=%.1f rss_cycles_mb=%.1f rss_closed_mb=%.1f second_window_ms=%.1f "
         "second_window_idle_ms=%.1f photos=%d run_ms=%.1f run_first_frame_ms=%.1f base_first_frame_ms=%.1f "
-        "rss_before_other_mb=%.1f cold=%d\n",
+        "run_gap_max_after_first_ms=%.1f base_gap_max_after_first_ms=%.1f rss_before_other_mb=%.1f cold=%d\n",
         runGaps.longestMs, runGaps.percentile99Ms, runGaps.over33Ms, base.longestMs, base.percentile99Ms,
         base.over33Ms, idle.residentMb, run.end.memory.residentMb, run.end.memory.peakMb,
         afterRestart.residentMb, afterCycles.residentMb, closed.after.residentMb, second.duringRunMs,
-        second.idleMs, run.photos, run.ms(), runGaps.firstMs, base.firstMs, closed.before.residentMb,
-        cold ? 1 : 0);
+        second.idleMs, run.photos, run.ms(), runGaps.firstMs, base.firstMs, runGaps.longestAfterFirstMs,
+        base.longestAfterFirstMs, closed.before.residentMb, cold ? 1 : 0);
     return run.photos > 0 ? 0 : 1;
 }
 
