@@ -48,7 +48,7 @@ using optara::WindowManager;
 
 namespace {
 
-// Enough for minutes of frames at any rate the renderer reaches.
+// About ten minutes of frames at the 200 a second that Mesa draws on Xvfb.
 constexpr std::size_t frameCapacity = std::size_t{1} << 17;
 // Idle after a window's first frame, as a user takes it in before dropping.
 constexpr std::chrono::milliseconds settleTime = 1000ms;
