@@ -14,9 +14,9 @@ namespace optara {
 
 // The times at which one window's frames were swapped to the screen. The
 // signal comes on the render thread where there is one: each time goes into a
-// buffer filled up front, so that recording neither allocates nor adds to the
-// memory the process holds, under a lock the GUI thread takes only to start,
-// wait and collect. A child of its window, so that it outlives every frame.
+// buffer filled up front, so that recording neither allocates nor touches a
+// new page, under a lock the GUI thread takes only to start, wait and collect. A child of its window, so that
+// it outlives every frame.
 class FrameRecorder : public QObject {
     Q_OBJECT
 

@@ -161,12 +161,17 @@ struct Run {
 };
 
 // What a drop of the folder on the window calls.
+void drop(AppViewModel* model, const fs::path& dir)
+{
+    model->processURLs({QUrl::fromLocalFile(QString::fromStdString(dir.string()))});
+}
+
 Run dropAndWait(QQuickWindow* window, const fs::path& dir)
 {
     AppViewModel* model = WindowManager::viewModel(window);
     Run run;
     run.dropped = Clock::now();
-    model->processURLs({QUrl::fromLocalFile(QString::fromStdString(dir.string()))});
+    drop(model, dir);
     run.end = waitForRunEnd(model);
     run.photos = model->processedImageCount();
     return run;
@@ -228,7 +233,7 @@ SecondWindow timeSecondWindow(WindowManager& windows, QQuickWindow* first, const
         closeWindow(idle.window);
 
     AppViewModel* model = WindowManager::viewModel(first);
-    model->processURLs({QUrl::fromLocalFile(QString::fromStdString(dir.string()))});
+    drop(model, dir);
     runEventLoop(intoRun);
     const OpenedWindow during = openWindow(windows, 1);
     figures.duringRunMs = during.firstFrameMs;
