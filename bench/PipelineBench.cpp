@@ -8,6 +8,7 @@
 
 #include "AppViewModel.h"
 #include "FileGatherer.h"
+#include "PageCache.h"
 #include "ProcessMemory.h"
 #include "ProcessingRun.h"
 
@@ -61,17 +62,6 @@ double cpuMsUsed()
         return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
     };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-// Root only: the next phase then reads from the disk, not from memory.
-bool dropPageCache()
-{
-    ::sync();
-    std::FILE* control = ::geteuid() == 0 ? std::fopen("/proc/sys/vm/drop_caches", "w") : nullptr;
-    if (!control)
-        return false;
-    const bool written = std::fputs("3\n", control) >= 0;
-    return std::fclose(control) == 0 && written;
 }
 
 struct Floor {
@@ -218,14 +208,14 @@ int runPipelineBench(int argc, char** argv)
 
     RunFigures coldRun;
     Floor coldFloor;
-    const bool coldMeasured = cold && dropPageCache();
+    const bool coldMeasured = cold && optara::dropPageCache();
     if (cold && !coldMeasured)
         std::printf("cold: cannot drop the page cache (needs root); measuring warm only\n");
     if (coldMeasured) {
         QThreadPool diskPool;
         diskPool.setMaxThreadCount(64);
         coldFloor = measureFloor(&diskPool, root);
-        dropPageCache();
+        optara::dropPageCache();
         coldRun = pipeline({root});
         print("cold (64 threads)", coldFloor);
         print("cold", coldRun);

@@ -4,6 +4,7 @@
 int runReaderBench(int argc, char** argv);
 int runMakeTree(int argc, char** argv);
 int runPipelineBench(int argc, char** argv);
+int runWindowBench(int argc, char** argv);
 
 namespace {
 
@@ -11,7 +12,8 @@ int usage()
 {
     std::fprintf(stderr, "usage: optara-bench reader DIR\n"
                          "       optara-bench make-tree DIR --photos N\n"
-                         "       optara-bench pipeline DIR [--cold]\n");
+                         "       optara-bench pipeline DIR [--cold]\n"
+                         "       optara-bench window DIR [--cold] [--cycles N]\n");
     return 2;
 }
 
@@ -28,5 +30,7 @@ int main(int argc, char** argv)
         return runMakeTree(argc - 1, argv + 1);
     if (std::strcmp(argv[1], "pipeline") == 0)
         return runPipelineBench(argc - 1, argv + 1);
+    if (std::strcmp(argv[1], "window") == 0)
+        return runWindowBench(argc - 1, argv + 1);
     return usage();
 }
