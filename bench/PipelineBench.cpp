@@ -76,7 +76,7 @@ Floor measureFloor(QThreadPool* pool, const fs::path& root)
 {
     Floor floor;
     const auto start = Clock::now();
-    const std::vector<fs::path> candidates = optara::gatherFiles({root});
+    const std::vector<std::string> candidates = optara::gatherFiles({root});
     floor.walkMs = msSince(start);
     const std::size_t threads = static_cast<std::size_t>(std::max(1, pool->maxThreadCount()));
     const std::size_t chunk = std::clamp<std::size_t>(candidates.size() / (threads * 8), 1, 256);

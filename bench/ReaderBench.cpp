@@ -148,7 +148,7 @@ int runReaderBench(int argc, char** argv)
         std::fprintf(stderr, "usage: optara-bench reader DIR\n");
         return 2;
     }
-    const std::vector<fs::path> paths = optara::gatherFiles({argv[1]});
+    const std::vector<std::string> paths = optara::gatherFiles({argv[1]});
     if (paths.empty()) {
         std::fprintf(stderr, "no JPEG files under %s\n", argv[1]);
         return 1;
@@ -157,7 +157,7 @@ int runReaderBench(int argc, char** argv)
 
     // Names are built once, in the form each reader takes, outside the timing.
     std::vector<std::string> files;
-    for (const fs::path& path : paths)
+    for (const fs::path path : paths)
         files.push_back(path.native());
     std::vector<Method> methods;
     methods.push_back({"optara", [&](std::size_t i) { return readOurs(paths[i]); }});

@@ -61,7 +61,7 @@ struct Folder {
     explicit Folder(fs::path where) : path(std::move(where)) {}
 
     fs::path path;
-    std::vector<fs::path> files;
+    std::vector<std::string> files;
     std::vector<Subfolder> subfolders;
     // Guarded by the walk's mutex. The link makes the queue of folders to
     // list a stack that queuing never has to allocate for.
@@ -86,7 +86,7 @@ void read(Folder& folder) noexcept
             const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
             if (!name.empty() && name.front() != '.') {
                 if (hasJpegExtension(name))
-                    folder.files.push_back(entry.path());
+                    folder.files.push_back(path);
                 // Uses the type readdir reported where it can: no stat per file.
                 if (!entry.is_symlink(error) && entry.is_directory(error))
                     folder.subfolders.push_back(
@@ -113,7 +113,7 @@ class Walk {
 
     // Appends top's files and everything below its subfolders to found. Top
     // counts as listed and must outlive the walk, as it owns every listing.
-    void run(Folder& top, std::vector<fs::path>& found);
+    void run(Folder& top, std::vector<std::string>& found);
 
   private:
     void waitUntilListed(const Folder& folder);
@@ -148,7 +148,7 @@ Walk::~Walk()
     memberLeft_.wait(lock, [this] { return members_ == 0; });
 }
 
-void Walk::run(Folder& top, std::vector<fs::path>& found)
+void Walk::run(Folder& top, std::vector<std::string>& found)
 {
     {
         std::lock_guard lock(mutex_);
@@ -295,7 +295,7 @@ bool isJpeg(const fs::path& location)
     return hasJpegExtension(last.native());
 }
 
-std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations, const TaskStarter& startListing)
+std::vector<std::string> gatherFiles(const std::vector<fs::path>& locations, const TaskStarter& startListing)
 {
     // The given locations stand as the entries of a folder the walk begins in.
     Folder top{fs::path()};
@@ -309,9 +309,9 @@ std::vector<fs::path> gatherFiles(const std::vector<fs::path>& locations, const 
         if (fs::is_directory(status))
             top.subfolders.push_back({top.files.size(), std::make_unique<Folder>(location)});
         else if (isJpeg(location))
-            top.files.push_back(location);
+            top.files.push_back(location.native());
     }
-    std::vector<fs::path> found;
+    std::vector<std::string> found;
     Walk walk(startListing);
     walk.run(top, found);
     return found;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace optara {
@@ -14,9 +15,11 @@ using TaskStarter = std::function<bool(std::function<void()>)>;
 // file system, so it may run on any thread. Where listings prove slow, as a
 // network share answers each after a round trip, it lists several folders at
 // once on tasks it starts through startListing, all ended before it returns;
-// the order is that of listing one folder at a time. Never throws.
-std::vector<std::filesystem::path> gatherFiles(const std::vector<std::filesystem::path>& locations,
-                                               const TaskStarter& startListing = {});
+// the order is that of listing one folder at a time. Each file is its path's
+// bytes: a path object would also hold each of its parts, several times the
+// bytes of the path, for every one of a library's files. Never throws.
+std::vector<std::string> gatherFiles(const std::vector<std::filesystem::path>& locations,
+                                     const TaskStarter& startListing = {});
 
 // The name test: the last extension, lower-cased, is "jpg" or "jpeg".
 bool isJpeg(const std::filesystem::path& location);

@@ -2,6 +2,7 @@
 
 #include "FileGatherer.h"
 #include "MetadataReader.h"
+#include "ProcessMemory.h"
 #include "ReadAhead.h"
 #include "ReadJob.h"
 #include "ReadTimer.h"
@@ -24,6 +25,15 @@ namespace optara {
 namespace {
 
 void read(const std::shared_ptr<ReadJob>& job, bool waiting);
+
+// By the thread that ends the run: the walk's list and the readers' slices
+// are freed by then, and what they held is handed back before the window
+// builds its dashboard.
+void endRun(ReadJob& job)
+{
+    job.finish();
+    returnFreedMemory();
+}
 
 // Readers that overlap waits, started while the run wants more than one per
 // core. At most doubling at a time: a burst of tens of threads waking at once
@@ -118,7 +128,7 @@ void read(const std::shared_ptr<ReadJob>& job, bool waiting)
             if (running > job->concurrency.readers() - cores &&
                 job->waitingReaders.compare_exchange_strong(running, running - 1)) {
                 if (job->readersRunning.fetch_sub(1) == 1)
-                    job->finish();
+                    endRun(*job);
                 return;
             }
         }
@@ -127,7 +137,7 @@ void read(const std::shared_ptr<ReadJob>& job, bool waiting)
     if (waiting)
         --job->waitingReaders;
     if (job->readersRunning.fetch_sub(1) == 1)
-        job->finish();
+        endRun(*job);
 }
 
 // The walk, then one reader per core; the walk's own thread reads as the first.
@@ -138,7 +148,7 @@ void walkAndRead(const std::shared_ptr<ReadJob>& job, const std::vector<fs::path
         return threads.tryStartWaiting(std::move(listing));
     }));
     if (job->stopped || job->exhausted()) {
-        job->finish();
+        endRun(*job);
         return;
     }
     job->readersRunning = threads.cores();

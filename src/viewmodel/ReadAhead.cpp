@@ -18,7 +18,7 @@ namespace {
 constexpr off_t headBytes = 128 * 1024;
 
 // Non-blocking and no controlling terminal, as the reader opens files.
-int openToRead(const std::filesystem::path& file)
+int openToRead(const std::string& file)
 {
     return ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
 }
@@ -42,7 +42,7 @@ bool isRegular(int fd)
 }
 
 // Whether the file's first byte can be read without waiting for the disk.
-bool inMemory(const std::filesystem::path& file)
+bool inMemory(const std::string& file)
 {
     const exif::FileDescriptor fd(openToRead(file));
     if (fd.get() < 0 || !isRegular(fd.get()))
@@ -54,7 +54,7 @@ bool inMemory(const std::filesystem::path& file)
 
 } // namespace
 
-void readAhead(std::span<const std::filesystem::path> files)
+void readAhead(std::span<const std::string> files)
 {
     if (files.empty())
         return;
@@ -65,7 +65,7 @@ void readAhead(std::span<const std::filesystem::path> files)
     }
     if (inMemory(files.back()))
         return;
-    for (const std::filesystem::path& file : files) {
+    for (const std::string& file : files) {
         const exif::FileDescriptor fd(openToRead(file));
         if (fd.get() >= 0 && isRegular(fd.get()))
             ::posix_fadvise(fd.get(), 0, headBytes, POSIX_FADV_WILLNEED); // starts the read, does not wait

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <filesystem>
 #include <span>
+#include <string>
 
 namespace optara {
 
@@ -10,6 +10,6 @@ namespace optara {
 // one. Nothing is asked where the last file is in memory already, nor where
 // the first is served over a network or through FUSE, where opening each file
 // a second time costs a round trip.
-void readAhead(std::span<const std::filesystem::path> files);
+void readAhead(std::span<const std::string> files);
 
 } // namespace optara

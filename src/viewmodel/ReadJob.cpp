@@ -11,7 +11,7 @@ ReadJob::ReadJob(int cores, HandOver handOver)
 {
 }
 
-void ReadJob::setFiles(std::vector<std::filesystem::path> files)
+void ReadJob::setFiles(std::vector<std::string> files)
 {
     files_ = std::move(files);
     const std::size_t length = (files_.size() + mostReaders - 1) / mostReaders;
@@ -43,7 +43,7 @@ std::optional<std::size_t> ReadJob::claim(std::size_t& lane)
     return std::nullopt;
 }
 
-std::span<const std::filesystem::path> ReadJob::laneFiles(std::size_t first, std::size_t count) const
+std::span<const std::string> ReadJob::laneFiles(std::size_t first, std::size_t count) const
 {
     if (first >= files_.size())
         return {};
@@ -68,19 +68,28 @@ void ReadJob::finish()
         std::uint32_t photo = 0;
     };
     std::vector<Place> places(files_.size());
-    std::vector<std::filesystem::path>().swap(files_);
+    std::vector<std::string>().swap(files_);
     std::size_t photos = 0;
+    std::vector<std::size_t> left(slices_.size());
     for (std::size_t slice = 0; slice < slices_.size(); ++slice) {
-        const std::vector<std::size_t>& read = slices_[slice].files;
+        std::vector<std::size_t>& read = slices_[slice].files;
         for (std::size_t photo = 0; photo < read.size(); ++photo)
             places[read[photo]] = {static_cast<std::uint32_t>(slice), static_cast<std::uint32_t>(photo)};
         photos += read.size();
+        left[slice] = read.size();
+        std::vector<std::size_t>().swap(read);
     }
+    // Each slice is freed once its last photo has moved, so the photos are
+    // held about once, not twice, on the way.
     std::vector<ImageMetadata> ordered;
     ordered.reserve(photos);
     for (const Place& place : places) {
-        if (place.slice != UINT32_MAX)
-            ordered.push_back(std::move(slices_[place.slice].photos[place.photo]));
+        if (place.slice == UINT32_MAX)
+            continue;
+        std::vector<ImageMetadata>& slice = slices_[place.slice].photos;
+        ordered.push_back(std::move(slice[place.photo]));
+        if (--left[place.slice] == 0)
+            std::vector<ImageMetadata>().swap(slice);
     }
     std::vector<Slice>().swap(slices_);
     // A stopped run's photos are freed here, not on the GUI thread.

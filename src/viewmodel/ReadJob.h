@@ -7,12 +7,12 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace optara {
@@ -43,8 +43,8 @@ class ReadJob {
 
     ReadJob(int cores, HandOver handOver);
 
-    void setFiles(std::vector<std::filesystem::path> files);
-    const std::filesystem::path& file(std::size_t index) const { return files_[index]; }
+    void setFiles(std::vector<std::string> files);
+    const std::string& file(std::size_t index) const { return files_[index]; }
     bool exhausted() const;
 
     // The lane a new slice starts down.
@@ -53,7 +53,7 @@ class ReadJob {
     // lane with files left; none when every file is taken.
     std::optional<std::size_t> claim(std::size_t& lane);
     // Up to count files from the first on, down its lane.
-    std::span<const std::filesystem::path> laneFiles(std::size_t first, std::size_t count) const;
+    std::span<const std::string> laneFiles(std::size_t first, std::size_t count) const;
 
     // Keeps a slice's photos and adds its counts; positions are the files'.
     void keep(Slice slice, const StatsTally& tally);
@@ -75,7 +75,7 @@ class ReadJob {
         std::size_t end = 0;
     };
 
-    std::vector<std::filesystem::path> files_;
+    std::vector<std::string> files_;
     std::array<Lane, mostReaders> lanes_;
     std::atomic<std::size_t> nextLane_ = 0;
     std::mutex readMutex_;

@@ -59,8 +59,8 @@ void writePhoto(const fs::path& file, int i)
 std::vector<std::string> walked(const std::vector<fs::path>& locations)
 {
     std::vector<std::string> files;
-    for (const fs::path& file : gatherFiles(locations))
-        files.push_back(file.native());
+    for (const std::string& file : gatherFiles(locations))
+        files.push_back(file);
     return files;
 }
 
@@ -314,10 +314,10 @@ void AppViewModelTest::readersFollowTheTimeReadsWait()
 namespace {
 
 // Whether the first page of each file is in the page cache.
-std::vector<bool> headsInMemory(const std::vector<fs::path>& files)
+std::vector<bool> headsInMemory(const std::vector<std::string>& files)
 {
     std::vector<bool> resident;
-    for (const fs::path& file : files) {
+    for (const std::string& file : files) {
         const exif::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
         void* map = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd.get(), 0);
         unsigned char page = 0;
@@ -335,13 +335,13 @@ std::vector<bool> headsInMemory(const std::vector<fs::path>& files)
 // memory and asking would only cost.
 void AppViewModelTest::readAheadAsksForTheHeadsOfFilesNotInMemory()
 {
-    std::vector<fs::path> files;
+    std::vector<std::string> files;
     for (int i = 0; i < 16; ++i) {
         files.push_back(root_ / "cold" / ("c" + std::to_string(i) + ".jpg"));
         writePhoto(files.back(), i);
     }
     const auto dropFromMemory = [&] {
-        for (const fs::path& file : files) {
+        for (const std::string& file : files) {
             const exif::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
             ::fdatasync(fd.get());
             ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
@@ -403,9 +403,9 @@ void AppViewModelTest::recordsAreTheReadersOwnWhateverFails()
     std::multiset<std::string> run, reader;
     for (const auto& record : model.processedImages())
         run.insert(tools::dumpLine(record.url(), record));
-    for (const fs::path& file : gatherFiles(locations)) {
+    for (const std::string& file : gatherFiles(locations)) {
         if (auto record = MetadataReader::shared().readMetadata(file))
-            reader.insert(tools::dumpLine(file.native(), record));
+            reader.insert(tools::dumpLine(file, record));
     }
     QCOMPARE(run, reader);
 }
