@@ -17,6 +17,8 @@ FrameGaps FrameGaps::of(const std::vector<std::chrono::steady_clock::time_point>
         gaps.push_back(ms(points[i] - points[i - 1]));
     figures.firstMs = gaps.front();
     figures.longestAfterFirstMs = gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0.0;
+    figures.lastMs = gaps.back();
+    figures.longestBetweenMs = gaps.size() > 2 ? *std::max_element(gaps.begin() + 1, gaps.end() - 1) : 0.0;
     std::sort(gaps.begin(), gaps.end());
     // The nearest rank: the smallest gap that at least 99% of the gaps do not exceed.
     const auto rank = static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(gaps.size())));

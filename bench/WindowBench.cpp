@@ -359,12 +359,14 @@ int measure(WindowManager& windows, const Options& options)
         "base_gap_p99_ms=%.1f base_gaps_over_33=%d rss_idle_mb=%.1f rss_end_mb=%.1f hwm_mb=%.1f "
         "rss_restart_mb=%.1f rss_cycles_mb=%.1f rss_closed_mb=%.1f second_window_ms=%.1f "
         "second_window_idle_ms=%.1f photos=%d run_ms=%.1f run_first_frame_ms=%.1f base_first_frame_ms=%.1f "
-        "run_gap_max_after_first_ms=%.1f base_gap_max_after_first_ms=%.1f rss_before_other_mb=%.1f cold=%d\n",
+        "run_gap_max_after_first_ms=%.1f base_gap_max_after_first_ms=%.1f run_gap_max_between_ms=%.1f "
+        "base_gap_max_between_ms=%.1f run_last_frame_ms=%.1f rss_before_other_mb=%.1f cold=%d\n",
         runGaps.longestMs, runGaps.percentile99Ms, runGaps.over33Ms, base.longestMs, base.percentile99Ms,
         base.over33Ms, idle.residentMb, run.end.memory.residentMb, run.end.memory.peakMb,
         afterRestart.residentMb, afterCycles.residentMb, closed.after.residentMb, second.duringRunMs,
         second.idleMs, run.photos, run.ms(), runGaps.firstMs, base.firstMs, runGaps.longestAfterFirstMs,
-        base.longestAfterFirstMs, closed.before.residentMb, cold ? 1 : 0);
+        base.longestAfterFirstMs, runGaps.longestBetweenMs, base.longestBetweenMs, runGaps.lastMs,
+        closed.before.residentMb, cold ? 1 : 0);
     return run.photos > 0 ? 0 : 1;
 }
 
