@@ -145,7 +145,7 @@ void walkAndRead(const std::shared_ptr<ReadJob>& job, const std::vector<fs::path
 {
     RunThreads& threads = RunThreads::shared();
     job->setFiles(gatherFiles(locations, [&threads](std::function<void()> listing) {
-        return threads.tryStartWaiting(std::move(listing));
+        return threads.tryStartWorking(std::move(listing));
     }));
     if (job->stopped || job->exhausted()) {
         endRun(*job);

@@ -1,6 +1,5 @@
 #include "RunThreads.h"
 
-#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -37,15 +36,6 @@ void setNice(int nice)
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice);
 }
 
-void setIdleClass()
-{
-    thread_local bool set = false;
-    if (!std::exchange(set, true)) {
-        const sched_param param{};
-        ::sched_setscheduler(0, SCHED_IDLE, &param);
-    }
-}
-
 } // namespace
 
 RunThreads& RunThreads::shared()
@@ -59,24 +49,35 @@ RunThreads::RunThreads()
     : cores_(static_cast<int>(std::max(1U, std::thread::hardware_concurrency()))),
       workingNice_(workingNiceFor(cores_, currentNice()))
 {
-    working_.setMaxThreadCount(cores_);
+    working_.setMaxThreadCount(cores_ + mostListings);
     waiting_.setMaxThreadCount(mostWaiting);
 }
 
 void RunThreads::startWorking(std::function<void()> task)
 {
-    working_.start([this, task = std::move(task)] {
-        setNice(workingNice_);
-        task();
-    });
+    working_.start(working(std::move(task)));
+}
+
+bool RunThreads::tryStartWorking(std::function<void()> task)
+{
+    return working_.tryStart(working(std::move(task)));
 }
 
 bool RunThreads::tryStartWaiting(std::function<void()> task)
 {
+    constexpr int lowestNice = 19;
     return waiting_.tryStart([task = std::move(task)] {
-        setIdleClass();
+        setNice(lowestNice);
         task();
     });
+}
+
+std::function<void()> RunThreads::working(std::function<void()> task) const
+{
+    return [nice = workingNice_, task = std::move(task)] {
+        setNice(nice);
+        task();
+    };
 }
 
 bool RunThreads::waitForIdle(std::chrono::milliseconds timeout)

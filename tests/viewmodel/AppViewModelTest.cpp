@@ -215,24 +215,20 @@ __wrap__ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBase
     return __real__ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBaseEN2Qt14ConnectionTypeEPv(
         o, call, type, ret);
 }
-static std::function<void()> marked(std::function<void()> job)
-{
-    std::function<void()> marked = [job = std::move(job)] { return __tsan_acquire(&handOff), job(); };
-    __tsan_release(&handOff);
-    return marked;
-}
-extern "C" void __real__ZN11QThreadPool5startESt8functionIFvvEEi(QThreadPool*, std::function<void()>, int);
-extern "C" void __wrap__ZN11QThreadPool5startESt8functionIFvvEEi(QThreadPool* pool, std::function<void()> job,
-                                                                 int priority)
-{
-    __real__ZN11QThreadPool5startESt8functionIFvvEEi(pool, marked(std::move(job)), priority);
-}
-extern "C" bool __real__ZN11QThreadPool8tryStartESt8functionIFvvEE(QThreadPool*, std::function<void()>);
-extern "C" bool __wrap__ZN11QThreadPool8tryStartESt8functionIFvvEE(QThreadPool* pool,
-                                                                   std::function<void()> job)
-{
-    return __real__ZN11QThreadPool8tryStartESt8functionIFvvEE(pool, marked(std::move(job)));
-}
+// A pooled task acquires where it begins.
+#define MARKED_START(Return, Symbol, Params, Args)                                                           \
+    extern "C" Return __real_##Symbol Params;                                                                \
+    extern "C" Return __wrap_##Symbol Params                                                                 \
+    {                                                                                                        \
+        std::function<void()> marked = [job = std::move(job)] { return __tsan_acquire(&handOff), job(); };   \
+        __tsan_release(&handOff);                                                                            \
+        return __real_##Symbol Args;                                                                         \
+    }
+MARKED_START(void, _ZN11QThreadPool5startESt8functionIFvvEEi,
+             (QThreadPool * pool, std::function<void()> job, int priority),
+             (pool, std::move(marked), priority))
+MARKED_START(bool, _ZN11QThreadPool8tryStartESt8functionIFvvEE,
+             (QThreadPool * pool, std::function<void()> job), (pool, std::move(marked)))
 
 // A queued call arrives as a meta-call event.
 struct QueuedCallAcquire : QObject {
