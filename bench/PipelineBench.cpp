@@ -199,7 +199,7 @@ int runPipelineBench(int argc, char** argv)
         std::fprintf(stderr, "usage: optara-bench pipeline DIR [--cold]\n");
         return 2;
     }
-    optara::limitThreadHeaps(); // as the app does
+    optara::configureHeaps(); // as the app does
     const fs::path root = fs::absolute(argv[1]);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};

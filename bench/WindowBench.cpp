@@ -375,7 +375,7 @@ int measure(WindowManager& windows, const Options& options)
 int runWindowBench(int argc, char** argv)
 {
     // The app's own steps before its application object.
-    optara::limitThreadHeaps();
+    optara::configureHeaps();
     optara::prepareReadOnlySession();
     optara::followDesktopTextAntialiasing();
     // Takes Qt's own options, such as -platform offscreen, out of argv.

@@ -14,7 +14,7 @@
 
 int main(int argc, char* argv[])
 {
-    optara::limitThreadHeaps();
+    optara::configureHeaps();
     optara::prepareReadOnlySession();
     optara::followDesktopTextAntialiasing();
     // A widgets application, for the open panel.

@@ -266,7 +266,7 @@ class AppViewModelTest : public QObject {
 
 void AppViewModelTest::initTestCase()
 {
-    limitThreadHeaps(); // as the app does
+    configureHeaps(); // as the app does
 #ifdef __SANITIZE_THREAD__
     qApp->installEventFilter(new QueuedCallAcquire);
 #endif
