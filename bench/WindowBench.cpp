@@ -8,15 +8,12 @@
 // the first run; otherwise the tree is read into it first. The last line holds
 // the figures as key=value pairs.
 
+#include "AppProcess.h"
 #include "AppViewModel.h"
 #include "FrameGaps.h"
 #include "FrameRecorder.h"
 #include "PageCache.h"
-#include "ProcessMemory.h"
-#include "ProcessingRun.h"
-#include "ReadOnlySession.h"
 #include "ResidentMemory.h"
-#include "TextAntialiasing.h"
 #include "Translation.h"
 #include "WindowManager.h"
 
@@ -374,14 +371,10 @@ int measure(WindowManager& windows, const Options& options)
 
 int runWindowBench(int argc, char** argv)
 {
-    // The app's own steps before its application object.
-    optara::configureHeaps();
-    optara::prepareReadOnlySession();
-    optara::followDesktopTextAntialiasing();
+    optara::prepareAppProcess();
     // Takes Qt's own options, such as -platform offscreen, out of argv.
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Optara"));
-    QApplication::setOrganizationDomain(QStringLiteral("optara.app"));
+    optara::nameApp();
     const std::optional<Options> options = parse(argc, argv);
     if (!options) {
         std::fprintf(stderr, "usage: optara-bench window DIR [--cold] [--cycles N]\n");

@@ -1,7 +1,5 @@
-#include "ProcessMemory.h"
+#include "AppProcess.h"
 #include "ProcessingRun.h"
-#include "ReadOnlySession.h"
-#include "TextAntialiasing.h"
 #include "Translation.h"
 #include "WindowManager.h"
 
@@ -14,13 +12,10 @@
 
 int main(int argc, char* argv[])
 {
-    optara::configureHeaps();
-    optara::prepareReadOnlySession();
-    optara::followDesktopTextAntialiasing();
+    optara::prepareAppProcess();
     // A widgets application, for the open panel.
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Optara"));
-    QApplication::setOrganizationDomain(QStringLiteral("optara.app"));
+    optara::nameApp();
     // The Wayland app id, by which docks find the desktop file.
     QGuiApplication::setDesktopFileName(QStringLiteral(OPTARA_APP_ID));
 

@@ -1,0 +1,25 @@
+#include "AppProcess.h"
+
+#include "ProcessMemory.h"
+#include "ReadOnlySession.h"
+#include "TextAntialiasing.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace optara {
+
+void prepareAppProcess()
+{
+    configureHeaps();
+    prepareReadOnlySession();
+    followDesktopTextAntialiasing();
+}
+
+void nameApp()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Optara"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("optara.app"));
+}
+
+} // namespace optara

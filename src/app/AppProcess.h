@@ -1,0 +1,13 @@
+#pragma once
+
+namespace optara {
+
+// The process-wide settings the app takes before its application object is
+// made: how its heaps hold memory, a session that writes nothing, and the
+// desktop's text smoothing. The benchmarks take them too, to measure the app.
+void prepareAppProcess();
+
+// The application's names, once its application object is made.
+void nameApp();
+
+} // namespace optara
