@@ -346,16 +346,19 @@ void AppViewModelTest::readAheadAsksForTheHeadsOfFilesNotInMemory()
     dropFromMemory();
     if (headsInMemory(files) != std::vector<bool>(files.size(), false))
         QSKIP("the file system here keeps its files in memory");
+    // A page counts as in memory once its read has ended.
     readAhead(files);
-    QCOMPARE(headsInMemory(files), std::vector<bool>(files.size(), true));
+    QTRY_COMPARE(headsInMemory(files), std::vector<bool>(files.size(), true));
 
+    // Once a read asked for after readAhead has ended, any it asked for has.
     dropFromMemory();
-    std::vector<bool> lastOnly(files.size(), false);
-    lastOnly.back() = true;
+    std::vector<bool> firstAndLast(files.size(), false);
+    firstAndLast.front() = firstAndLast.back() = true;
     (void)MetadataReader::shared().readMetadata(files.back());
-    QCOMPARE(headsInMemory(files), lastOnly);
     readAhead(files);
-    QCOMPARE(headsInMemory(files), lastOnly);
+    readAhead(std::span(files).first(1));
+    QTRY_COMPARE(headsInMemory(files).front(), true);
+    QCOMPARE(headsInMemory(files), firstAndLast);
 }
 
 // A model gone before its run reads, or while it reads, stops the reads, each
