@@ -121,21 +121,19 @@ void read(const std::shared_ptr<ReadJob>& job, bool waiting)
     ReadAheadWindow ahead;
     for (;;) {
         readSlice(*job, ahead);
-        if (job->stopped || job->exhausted())
+        if (job->stopped || job->exhausted()) {
+            if (waiting)
+                --job->waitingReaders;
             break;
+        }
         if (waiting) {
             int running = job->waitingReaders.load();
             if (running > job->concurrency.readers() - cores &&
-                job->waitingReaders.compare_exchange_strong(running, running - 1)) {
-                if (job->readersRunning.fetch_sub(1) == 1)
-                    endRun(*job);
-                return;
-            }
+                job->waitingReaders.compare_exchange_strong(running, running - 1))
+                break;
         }
         startWaitingReaders(job);
     }
-    if (waiting)
-        --job->waitingReaders;
     if (job->readersRunning.fetch_sub(1) == 1)
         endRun(*job);
 }

@@ -42,16 +42,13 @@ bool isRegular(int fd)
     return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-// Whether the file's first page is in memory. Asked of the page cache, as a
-// read that must not wait (RWF_NOWAIT) still starts reading a missing page,
-// which a fast disk then serves in time to pass.
-bool inMemory(const std::string& file)
+// Whether the open file's first page is in memory. Asked of the page cache,
+// as a read that must not wait (RWF_NOWAIT) still starts reading a missing
+// page, which a fast disk then serves in time to pass.
+bool inMemory(int fd)
 {
-    const exif::FileDescriptor fd(openToRead(file));
-    if (fd.get() < 0 || !isRegular(fd.get()))
-        return true; // nothing to fetch
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    void* map = ::mmap(nullptr, page, PROT_READ, MAP_SHARED, fd.get(), 0);
+    void* map = ::mmap(nullptr, page, PROT_READ, MAP_SHARED, fd, 0);
     if (map == MAP_FAILED)
         return true; // an empty file
     unsigned char resident = 0;
@@ -67,12 +64,10 @@ void readAhead(std::span<const std::string> files)
     if (files.empty())
         return;
     {
-        const exif::FileDescriptor first(openToRead(files.front()));
-        if (first.get() >= 0 && servedFromAfar(first.get()))
+        const exif::FileDescriptor last(openToRead(files.back()));
+        if (last.get() < 0 || !isRegular(last.get()) || servedFromAfar(last.get()) || inMemory(last.get()))
             return;
     }
-    if (inMemory(files.back()))
-        return;
     for (const std::string& file : files) {
         const exif::FileDescriptor fd(openToRead(file));
         if (fd.get() >= 0 && isRegular(fd.get()))

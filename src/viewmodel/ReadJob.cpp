@@ -11,10 +11,15 @@ ReadJob::ReadJob(int cores, HandOver handOver)
 {
 }
 
+std::size_t ReadJob::laneLength() const
+{
+    return (files_.size() + mostReaders - 1) / mostReaders;
+}
+
 void ReadJob::setFiles(std::vector<std::string> files)
 {
     files_ = std::move(files);
-    const std::size_t length = (files_.size() + mostReaders - 1) / mostReaders;
+    const std::size_t length = laneLength();
     for (std::size_t lane = 0; lane < mostReaders; ++lane) {
         lanes_[lane].next = std::min(files_.size(), lane * length);
         lanes_[lane].end = std::min(files_.size(), (lane + 1) * length);
@@ -47,7 +52,7 @@ std::span<const std::string> ReadJob::laneFiles(std::size_t first, std::size_t c
 {
     if (first >= files_.size())
         return {};
-    const std::size_t length = (files_.size() + mostReaders - 1) / mostReaders;
+    const std::size_t length = laneLength();
     const std::size_t laneEnd = std::min(files_.size(), (first / length + 1) * length);
     return std::span(files_).subspan(first, std::min(count, laneEnd - first));
 }

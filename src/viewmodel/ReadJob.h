@@ -70,6 +70,9 @@ class ReadJob {
     ReadConcurrency concurrency;
 
   private:
+    // Files in each lane but the last, which may hold fewer.
+    std::size_t laneLength() const;
+
     struct Lane {
         std::atomic<std::size_t> next = 0;
         std::size_t end = 0;
