@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 
 namespace optara {
@@ -19,6 +20,11 @@ std::size_t ReadJob::laneLength() const
 void ReadJob::setFiles(std::vector<std::string> files)
 {
     files_ = std::move(files);
+    // Room for every file's photo up front: the block is the system's own
+    // mapping, resident only as photos fill it and handed back whole, where
+    // photos in many small blocks would leave part-used pages behind.
+    photos_.reserve(files_.size());
+    positions_.reserve(files_.size());
     const std::size_t length = laneLength();
     for (std::size_t lane = 0; lane < mostReaders; ++lane) {
         lanes_[lane].next = std::min(files_.size(), lane * length);
@@ -61,48 +67,50 @@ void ReadJob::keep(Slice slice, const StatsTally& tally)
 {
     const std::lock_guard lock(readMutex_);
     tally_.merge(tally, 0);
-    if (!slice.photos.empty())
-        slices_.push_back(std::move(slice));
+    std::move(slice.photos.begin(), slice.photos.end(), std::back_inserter(photos_));
+    positions_.insert(positions_.end(), slice.files.begin(), slice.files.end());
 }
 
 void ReadJob::finish()
 {
     std::unique_lock lock(readMutex_);
-    struct Place {
-        std::uint32_t slice = UINT32_MAX;
-        std::uint32_t photo = 0;
-    };
-    std::vector<Place> places(files_.size());
+    // Which kept photo each file gave, then the kept photos in file order.
+    constexpr std::uint32_t none = UINT32_MAX;
+    std::vector<std::uint32_t> photoOfFile(files_.size(), none);
     std::vector<std::string>().swap(files_);
-    std::size_t photos = 0;
-    std::vector<std::size_t> left(slices_.size());
-    for (std::size_t slice = 0; slice < slices_.size(); ++slice) {
-        std::vector<std::size_t>& read = slices_[slice].files;
-        for (std::size_t photo = 0; photo < read.size(); ++photo)
-            places[read[photo]] = {static_cast<std::uint32_t>(slice), static_cast<std::uint32_t>(photo)};
-        photos += read.size();
-        left[slice] = read.size();
-        std::vector<std::size_t>().swap(read);
+    for (std::size_t photo = 0; photo < positions_.size(); ++photo)
+        photoOfFile[positions_[photo]] = static_cast<std::uint32_t>(photo);
+    std::vector<std::size_t>().swap(positions_);
+    std::vector<std::uint32_t> source;
+    source.reserve(photos_.size());
+    for (const std::uint32_t photo : photoOfFile) {
+        if (photo != none)
+            source.push_back(photo);
     }
-    // Each slice is freed once its last photo has moved, so the photos are
-    // held about once, not twice, on the way.
-    std::vector<ImageMetadata> ordered;
-    ordered.reserve(photos);
-    for (const Place& place : places) {
-        if (place.slice == UINT32_MAX)
+    std::vector<std::uint32_t>().swap(photoOfFile);
+    // Moved into place cycle by cycle, so the photos are never held twice.
+    for (std::size_t start = 0; start < source.size(); ++start) {
+        if (source[start] == start)
             continue;
-        std::vector<ImageMetadata>& slice = slices_[place.slice].photos;
-        ordered.push_back(std::move(slice[place.photo]));
-        if (--left[place.slice] == 0)
-            std::vector<ImageMetadata>().swap(slice);
+        ImageMetadata first = std::move(photos_[start]);
+        std::size_t place = start;
+        while (source[place] != start) {
+            const std::size_t from = source[place];
+            photos_[place] = std::move(photos_[from]);
+            source[place] = static_cast<std::uint32_t>(place);
+            place = from;
+        }
+        photos_[place] = std::move(first);
+        source[place] = static_cast<std::uint32_t>(place);
     }
-    std::vector<Slice>().swap(slices_);
+    std::vector<std::uint32_t>().swap(source);
     // A stopped run's photos are freed here, not on the GUI thread.
     if (stopped)
-        std::vector<ImageMetadata>().swap(ordered);
+        std::vector<ImageMetadata>().swap(photos_);
     auto tally = std::make_shared<const StatsTally>(std::move(tally_));
+    std::vector<ImageMetadata> photos = std::move(photos_);
     lock.unlock();
-    handOver_(std::move(ordered), std::move(tally));
+    handOver_(std::move(photos), std::move(tally));
 }
 
 } // namespace optara

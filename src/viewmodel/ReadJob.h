@@ -82,7 +82,9 @@ class ReadJob {
     std::array<Lane, mostReaders> lanes_;
     std::atomic<std::size_t> nextLane_ = 0;
     std::mutex readMutex_;
-    std::vector<Slice> slices_;
+    // The photos kept so far, each with its file's position.
+    std::vector<ImageMetadata> photos_;
+    std::vector<std::size_t> positions_;
     StatsTally tally_;
     HandOver handOver_;
 };
