@@ -1,7 +1,11 @@
 #include "Spring.h"
 
+#include <QAbstractAnimation>
+
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <utility>
 
 namespace optara {
 
@@ -52,14 +56,44 @@ SpringState advanceSpring(SpringState start, double response, double dampingFrac
 // Below these the motion is invisible, so the spring snaps and stops ticking.
 constexpr double restDistance = 1e-4;
 constexpr double restSpeed = 1e-3;
-constexpr int frameMilliseconds = 16;
+
+// An animation of no set length that hands each tick of Qt's animation clock
+// on as the seconds since the tick before; it runs until stopped.
+class FrameTicks final : public QAbstractAnimation {
+  public:
+    FrameTicks(std::function<void(double)> onTick, QObject* parent)
+        : QAbstractAnimation(parent), onTick_(std::move(onTick))
+    {
+    }
+
+    int duration() const override { return -1; }
+
+  protected:
+    void updateState(State newState, State) override
+    {
+        // Each start counts its time from 0 again.
+        if (newState == Running)
+            previous_ = 0;
+    }
+
+    void updateCurrentTime(int milliseconds) override
+    {
+        const int elapsed = milliseconds - previous_;
+        previous_ = milliseconds;
+        if (elapsed > 0)
+            onTick_(static_cast<double>(elapsed) / 1000.0);
+    }
+
+  private:
+    std::function<void(double)> onTick_;
+    int previous_ = 0;
+};
+
 } // namespace
 
-Spring::Spring(QObject* parent) : QObject(parent)
+Spring::Spring(QObject* parent)
+    : QObject(parent), frames_(new FrameTicks([this](double seconds) { advance(seconds); }, this))
 {
-    timer_.setInterval(frameMilliseconds);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &Spring::tick);
 }
 
 void Spring::setTarget(double target)
@@ -73,11 +107,7 @@ void Spring::setTarget(double target)
         settle();
         return;
     }
-    if (!timer_.isActive()) {
-        clock_.start();
-        timer_.start();
-        emit runningChanged();
-    }
+    frames_->start();
 }
 
 void Spring::setResponse(double response)
@@ -113,17 +143,18 @@ void Spring::componentComplete()
 
 void Spring::settle()
 {
+    // Off the clock first: a handler of the change may start a new motion.
+    frames_->stop();
     velocity_ = 0.0;
     if (value_ != target_) {
         value_ = target_;
         emit valueChanged();
     }
-    stop();
 }
 
-void Spring::advance(double dt)
+void Spring::advance(double seconds)
 {
-    const auto next = advanceSpring({value_ - target_, velocity_}, response_, dampingFraction_, dt);
+    const auto next = advanceSpring({value_ - target_, velocity_}, response_, dampingFraction_, seconds);
     velocity_ = next.velocity;
     const double value = target_ + next.position;
     if (std::abs(next.position) < restDistance && std::abs(next.velocity) < restSpeed) {
@@ -133,20 +164,6 @@ void Spring::advance(double dt)
     if (value != value_) {
         value_ = value;
         emit valueChanged();
-    }
-}
-
-void Spring::tick()
-{
-    const double dt = static_cast<double>(clock_.restart()) / 1000.0;
-    advance(dt);
-}
-
-void Spring::stop()
-{
-    if (timer_.isActive()) {
-        timer_.stop();
-        emit runningChanged();
     }
 }
 

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QQmlParserStatus>
-#include <QTimer>
 #include <QtQml/qqmlregistration.h>
+
+class QAbstractAnimation;
 
 namespace optara {
 
 // A value that follows `target` along a damped spring, as the views' hover
 // motion does. Bind visuals to `value`; change `target` to start a motion.
+// It moves on Qt's animation clock, which Qt Quick paces by the frames its
+// windows draw, and leaves the clock when it comes to rest.
 class Spring : public QObject, public QQmlParserStatus {
     Q_OBJECT
     Q_INTERFACES(QQmlParserStatus)
@@ -19,7 +21,6 @@ class Spring : public QObject, public QQmlParserStatus {
     Q_PROPERTY(double response READ response WRITE setResponse NOTIFY responseChanged)
     Q_PROPERTY(
         double dampingFraction READ dampingFraction WRITE setDampingFraction NOTIFY dampingFractionChanged)
-    Q_PROPERTY(bool running READ running NOTIFY runningChanged)
     // While false the value stays at the target, with no motion.
     Q_PROPERTY(bool animated READ animated WRITE setAnimated NOTIFY animatedChanged)
 
@@ -33,29 +34,23 @@ class Spring : public QObject, public QQmlParserStatus {
     void setResponse(double response);
     double dampingFraction() const { return dampingFraction_; }
     void setDampingFraction(double fraction);
-    bool running() const { return timer_.isActive(); }
     bool animated() const { return animated_; }
     void setAnimated(bool animated);
 
     void classBegin() override {}
     void componentComplete() override;
 
-    // Jumps to the target with no motion.
-    Q_INVOKABLE void settle();
-    // Advances the motion by dt seconds; the frame timer calls it with real time.
-    Q_INVOKABLE void advance(double dt);
-
   signals:
     void targetChanged();
     void valueChanged();
     void responseChanged();
     void dampingFractionChanged();
-    void runningChanged();
     void animatedChanged();
 
   private:
-    void tick();
-    void stop();
+    void advance(double seconds);
+    // Jumps to the target with no motion.
+    void settle();
 
     double target_ = 0.0;
     double value_ = 0.0;
@@ -64,8 +59,7 @@ class Spring : public QObject, public QQmlParserStatus {
     double dampingFraction_ = 1.0;
     bool complete_ = false;
     bool animated_ = true;
-    QTimer timer_;
-    QElapsedTimer clock_;
+    QAbstractAnimation* frames_;
 };
 
 } // namespace optara

@@ -1,18 +1,19 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
+#include <QPainter>
 #include <QQuickPaintedItem>
 #include <QString>
+#include <QTransform>
 #include <QtQml/qqmlregistration.h>
-
-#include <memory>
-
-class QSvgRenderer;
 
 namespace optara {
 
 // Draws one of the app's symbols by name, tinted with `color`. A name with no
 // artwork draws nothing (the surrounding box is still drawn by its owner).
+// Symbols are drawn in currentColor and white: the tint takes the place of
+// currentColor, and white stays white.
 class SymbolIcon : public QQuickPaintedItem {
     Q_OBJECT
     QML_ELEMENT
@@ -22,29 +23,29 @@ class SymbolIcon : public QQuickPaintedItem {
 
   public:
     explicit SymbolIcon(QQuickItem* parent = nullptr);
-    ~SymbolIcon() override;
 
     QString name() const { return name_; }
     void setName(const QString& name);
     QColor color() const { return color_; }
     void setColor(const QColor& color);
-    bool available() const;
+    bool available() const { return !artSize_.isEmpty(); }
 
     void paint(QPainter* painter) override;
-
-    // The SVG text of a symbol, or empty when there is no such symbol.
-    static QByteArray artwork(const QString& name);
 
   signals:
     void nameChanged();
     void colorChanged();
 
   private:
-    void reload();
+    void drawInk(const QPaintDevice& device, const QTransform& toPixels, QPainter::RenderHints hints);
 
     QString name_;
     QColor color_ = Qt::black;
-    std::unique_ptr<QSvgRenderer> renderer_;
+    QSizeF artSize_;
+    // The symbol in black and white on the item's pixels, drawn again only when
+    // the symbol, the item's size or its scale changes; a tint is a pass over it.
+    QImage ink_;
+    QTransform inkTransform_;
 };
 
 } // namespace optara

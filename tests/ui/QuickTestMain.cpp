@@ -1,18 +1,59 @@
 #include "DragHelper.h"
+#include "SymbolArtwork.h"
 #include "WindowDriver.h"
 
+#include <QAnimationDriver>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest/quicktest.h>
 
 Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Optara_ViewModelPlugin)
 
-// The views module, desktop drags (DragEvents) and a drop of made-up photos (photoTree) for the QML tests.
+// Qt's animation clock, ticked by a timer as Qt's own is offscreen, and seen by the tests: while
+// it runs, a window draws frame after frame.
+class AnimationClock : public QAnimationDriver {
+    Q_OBJECT
+    Q_PROPERTY(bool running READ isRunning NOTIFY runningChanged)
+
+  public:
+    AnimationClock()
+    {
+        ticks_.setInterval(16);
+        connect(&ticks_, &QTimer::timeout, this, [this] { advance(); });
+        connect(this, &QAnimationDriver::started, this, &AnimationClock::runningChanged);
+        connect(this, &QAnimationDriver::stopped, this, &AnimationClock::runningChanged);
+    }
+
+  signals:
+    void runningChanged();
+
+  protected:
+    void start() override
+    {
+        QAnimationDriver::start();
+        ticks_.start();
+    }
+    void stop() override
+    {
+        ticks_.stop();
+        QAnimationDriver::stop();
+    }
+
+  private:
+    QTimer ticks_;
+};
+
+// The views module, desktop drags (DragEvents), a drop of made-up photos (photoTree), the animation
+// clock (animationClock) and the count of symbols parsed (symbolParses()) for the QML tests.
 class Setup : public QObject {
     Q_OBJECT
+
+  public:
+    Q_INVOKABLE int symbolParses() const { return optara::SymbolArtwork::shared().parses(); }
 
   public slots:
     void qmlEngineAvailable(QQmlEngine* engine)
@@ -24,6 +65,10 @@ class Setup : public QObject {
         static const QTemporaryDir photos;
         const auto tree = optara::driver::writePhotoTree(photos.path().toStdString());
         engine->rootContext()->setContextProperty("photoTree", QVariant::fromValue(tree.dropped));
+        static AnimationClock clock;
+        clock.install();
+        engine->rootContext()->setContextProperty("animationClock", &clock);
+        engine->rootContext()->setContextProperty("setup", this);
     }
 };
 

@@ -21,6 +21,7 @@ Rectangle {
     NeobrutalistButton { id: button; x: 40; y: 560; text: "Browse files" }
     StatCard { id: card; x: 40; y: 660; title: "Lenses" }
     StatsDashboardView { id: dashboard; x: 760; width: 1000; viewModel: dashboardModel }
+    Component { id: tileSymbolAgain; SymbolIcon { name: "photo.badge.plus"; width: 56; height: 48 } }
 
     TestCase {
         id: test
@@ -83,18 +84,27 @@ Rectangle {
             const t = findChild(zone, "tile").mapToItem(stage, 0, 0)
             const points = [[45, 300, Theme.neoCard, stage.color], // the zone's left edge, uncovered
                             [t.x + 135, t.y + 72, Theme.neoCard, Theme.neoText]] // the tile's right edge
-            const idle = grabImage(stage)
+            // On the left bar of the symbol's frame, wherever the symbol sits.
+            const symbol = findChild(zone, "tileSymbol"), ink = () => symbol.mapToItem(stage, 6, 24)
+            const idle = grabImage(stage), idleInk = ink(), parses = setup.symbolParses()
             tilePeak = zonePeak = 0
             DragEvents.enter(zone, ["file:///tmp/a.jpg"], Qt.point(300, 200))
             tryCompare(zone, "zoneProgress", 1)
             tryCompare(zone, "tileProgress", 1)
-            const hovering = grabImage(stage)
+            const hovering = grabImage(stage), hoveringInk = ink()
+            points.push([idleInk.x, idleInk.y, Theme.neoText], [hoveringInk.x, hoveringInk.y, null, Theme.neoAccent])
             for (const [x, y, before, after] of points) {
-                verify(Qt.colorEqual(idle.pixel(x, y), before), "idle at " + x + "," + y)
-                verify(Qt.colorEqual(hovering.pixel(x, y), after), "hovering at " + x + "," + y)
+                verify(!before || Qt.colorEqual(idle.pixel(x, y), before), "idle at " + x + "," + y)
+                verify(!after || Qt.colorEqual(hovering.pixel(x, y), after), "hovering at " + x + "," + y)
             }
             verify(tilePeak > 1.05, "tile peaked at " + tilePeak)
             verify(zonePeak <= 1.0, "zone peaked at " + zonePeak)
+            // At rest the springs leave the clock; the symbol took every tint, and shows in one more
+            // icon, with no new parse.
+            tryCompare(animationClock, "running", false)
+            createTemporaryObject(tileSymbolAgain, stage)
+            grabImage(stage)
+            compare(setup.symbolParses(), parses)
         }
 
         function test_buttonActivation_data() {
