@@ -34,17 +34,22 @@ Rows rows(const std::vector<optara::StatItem>& items)
     return result;
 }
 
-// Focal lengths truncate toward zero, and every double in [-2^63, 2^63) has
-// a label; apertures round to one decimal as printf's "%.1f" does.
+// Focal lengths truncate toward zero, and every finite double has a label;
+// apertures round to one decimal as printf's "%.1f" does.
 TEST(StatsAnalyzer, LabelsOfOddValues)
 {
-    const double big = 0x1p63, below = std::nextafter(big, 0.0), beyond = std::nextafter(-big, -inf);
-    const std::optional<double> focals[] = {50.9, -0.7, -12.5, -big, below, big, beyond, inf, -inf, nan, {}};
-    const char* const labels[] = {"50mm", "0mm", "-12mm", "-9223372036854775808mm", "9223372036854774784mm"};
-    for (std::size_t i = 0; i < std::size(focals); ++i)
-        EXPECT_EQ(rows(stats.topFocalLengths({withFocal(focals[i])})),
-                  (Rows{{i < std::size(labels) ? labels[i] : "Unknown", 1}}))
-            << focals[i].value_or(-1);
+    const double big = 0x1p63, beyond = std::nextafter(-big, -inf);
+    const std::pair<std::optional<double>, std::string> focals[] = {{50.9, "50mm"},
+                                                                    {-0.7, "0mm"},
+                                                                    {-12.5, "-12mm"},
+                                                                    {big, "9223372036854775808mm"},
+                                                                    {beyond, "-9223372036854777856mm"},
+                                                                    {inf, "Unknown"},
+                                                                    {-inf, "Unknown"},
+                                                                    {nan, "Unknown"},
+                                                                    {{}, "Unknown"}};
+    for (const auto& [focal, label] : focals)
+        EXPECT_EQ(rows(stats.topFocalLengths({withFocal(focal)})), (Rows{{label, 1}})) << focal.value_or(-1);
     for (const double aperture : {2.85, 2.25, 0.95, 11.0, 1e20, inf, std::numeric_limits<double>::max()}) {
         std::string expected(400, '\0');
         expected.resize(std::snprintf(expected.data(), expected.size(), "f/%.1f", aperture));

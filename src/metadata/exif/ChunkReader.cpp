@@ -1,6 +1,7 @@
 #include "ChunkReader.h"
 
 #include "Cursor.h"
+#include "ScanBudget.h"
 #include "TiffReader.h"
 
 #include <cstring>
@@ -10,8 +11,6 @@ namespace optara::exif {
 
 namespace {
 
-// As for JPEG segments: headers cost, bodies are skipped by their length.
-constexpr std::uint64_t scanBudget = 16384;
 constexpr std::uint64_t headerSize = 8;
 
 bool isType(std::span<const std::uint8_t> type, std::string_view name)

@@ -22,8 +22,6 @@ class TiffBlock {
     {
     }
 
-    Endian endian() const { return endian_; }
-
     // Bytes at offset, read in the block's byte order.
     std::optional<Cursor> at(std::uint64_t offset, std::uint64_t size) const
     {
@@ -51,7 +49,7 @@ std::optional<std::uint32_t> readIfd(const TiffBlock& tiff, std::uint32_t offset
     if (!header)
         return exifOffset;
     const std::uint16_t count = *header->read<std::uint16_t>(0);
-    std::bitset<fieldCount> settled;
+    std::bitset<std::size(wantedTags)> settled;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint64_t entryOffset = std::uint64_t{offset} + 2 + 12 * std::uint64_t{i};
         const auto entry = tiff.at(entryOffset, 12);
@@ -66,15 +64,15 @@ std::optional<std::uint32_t> readIfd(const TiffBlock& tiff, std::uint32_t offset
                 exifOffset = valueField;
             continue;
         }
-        const auto field = fieldOf(directory, tag);
-        if (!field || settled[static_cast<std::size_t>(*field)])
+        const auto row = wantedRow(directory, tag);
+        if (!row || settled[*row])
             continue;
-        settled.set(static_cast<std::size_t>(*field));
+        settled.set(*row);
         const std::uint64_t size = typeSize(type) * elements;
         if (typeSize(type) == 0 || size > maxValueBytes)
             continue;
         if (const auto value = tiff.at(size <= 4 ? entryOffset + 8 : valueField, size))
-            takeField(*field, type, elements, *value, fields);
+            takeField(wantedTags[*row].field, type, elements, *value, fields);
     }
     return exifOffset;
 }

@@ -1,4 +1,4 @@
-#include "FileGatherer.h"
+#include "GatherFiles.h"
 
 #include <gtest/gtest.h>
 
