@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
+#include <locale>
 #include <random>
+
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +61,33 @@ TEST(StatsAnalyzer, LabelsOfOddValues)
         expected.resize(std::snprintf(expected.data(), expected.size(), "f/%.1f", aperture));
         EXPECT_EQ(rows(stats.topApertures({photo({}, {}, {}, {}, aperture)})), (Rows{{expected, 1}}));
     }
+}
+
+// A German desktop's number locale, whose decimal separator is a comma, in
+// both the C library and C++, built under a temporary LOCPATH where the
+// system has none: labels keep a period and no grouping.
+TEST(StatsAnalyzer, LabelsIgnoreTheNumberLocale)
+{
+    const std::filesystem::path dir = ::testing::TempDir() + "optara-locale-" + std::to_string(::getpid());
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+        std::filesystem::create_directories(dir);
+        ::setenv("LOCPATH", dir.c_str(), 1);
+        const std::string build =
+            "localedef -i de_DE -f UTF-8 " + (dir / "de_DE.UTF-8").string() + " 2>/dev/null";
+        [[maybe_unused]] const int warnings = std::system(build.c_str());
+    }
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no de_DE.UTF-8 locale, and localedef could not build one";
+    std::locale::global(std::locale(std::locale::classic(), "de_DE.UTF-8", std::locale::numeric));
+    EXPECT_EQ(*std::localeconv()->decimal_point, ',');
+    const auto focal = rows(stats.topFocalLengths({withFocal(1234.5)}));
+    const auto apertures = rows(stats.topApertures({photo({}, {}, {}, {}, 2.8), photo({}, {}, {}, {}, 11)}));
+    std::setlocale(LC_NUMERIC, "C");
+    std::locale::global(std::locale::classic());
+    ::unsetenv("LOCPATH");
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(focal, (Rows{{"1234mm", 1}}));
+    EXPECT_EQ(apertures, (Rows{{"f/2.8", 1}, {"f/11.0", 1}}));
 }
 
 // Canonically equivalent names share a row shown as first seen; case and
