@@ -32,12 +32,12 @@ ExifFields readChunks(ByteSource& source, ChunkFormat format)
     const bool png = format == ChunkFormat::Png;
     std::uint64_t at = png ? 8 : 12;
     for (std::uint64_t spent = 0; spent < scanBudget; spent += headerSize) {
-        const auto header = source.bytes(at, headerSize);
+        const auto header = source.copy<headerSize>(at);
         if (!header)
             break;
         const Cursor fields(*header, png ? Endian::Big : Endian::Little);
         const std::uint64_t length = *fields.read<std::uint32_t>(png ? 0 : 4);
-        const auto type = header->subspan(png ? 4 : 0, 4);
+        const auto type = std::span<const std::uint8_t>(*header).subspan(png ? 4 : 0, 4);
         if (isType(type, png ? "eXIf" : "EXIF")) {
             if (auto exif = readExifBody(source, at + headerSize, length))
                 return *exif;
