@@ -7,7 +7,7 @@
 // included. The last line holds the figures as key=value pairs.
 
 #include "AppViewModel.h"
-#include "FileGatherer.h"
+#include "GatherFiles.h"
 #include "PageCache.h"
 #include "ProcessMemory.h"
 #include "ProcessingRun.h"

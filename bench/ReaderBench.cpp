@@ -2,7 +2,7 @@
 // of opening a file and reading its first 64 KiB, on one thread with a warm
 // cache, over every JPEG under DIR as the app finds them.
 
-#include "FileGatherer.h"
+#include "GatherFiles.h"
 #include "MetadataReader.h"
 
 #include <exiv2/exiv2.hpp>

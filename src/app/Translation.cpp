@@ -8,8 +8,7 @@ namespace optara {
 
 Translation::Translation(const QLocale& locale)
 {
-    loaded_ = own_.load(locale, QStringLiteral("optara"), QStringLiteral("_"), QStringLiteral(":/i18n"));
-    if (!loaded_)
+    if (!own_.load(locale, QStringLiteral("optara"), QStringLiteral("_"), QStringLiteral(":/i18n")))
         return;
     QCoreApplication::installTranslator(&own_);
     if (qt_.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -18,13 +18,9 @@ class Translation {
     Translation(const Translation&) = delete;
     Translation& operator=(const Translation&) = delete;
 
-    // Whether our own catalogue matched the locale.
-    bool isLoaded() const { return loaded_; }
-
   private:
     QTranslator own_;
     QTranslator qt_;
-    bool loaded_ = false;
 };
 
 } // namespace optara

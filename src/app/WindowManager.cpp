@@ -67,7 +67,6 @@ QQuickWindow* WindowManager::newWindow()
     });
     window->show();
     window->requestActivate();
-    emit windowsChanged();
     return window;
 }
 
@@ -115,7 +114,6 @@ void WindowManager::release(QQuickWindow* window)
     if (!windows_.isEmpty())
         windows_.last()->requestActivate();
     window->deleteLater();
-    emit windowsChanged();
 }
 
 } // namespace optara

@@ -32,9 +32,6 @@ class WindowManager : public QObject {
     QList<QQuickWindow*> windows() const;
     static AppViewModel* viewModel(const QQuickWindow* window);
 
-  signals:
-    void windowsChanged();
-
   private:
     // Sizes a new window to its screen and cascades it from the one last active;
     // under Wayland, where the compositor places windows, it only sizes it.

@@ -34,20 +34,6 @@ Uuid Uuid::random()
     return Uuid(bytes);
 }
 
-std::string Uuid::toString() const
-{
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(36);
-    for (std::size_t i = 0; i < bytes_.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10)
-            text += '-';
-        text += digits[bytes_[i] >> 4];
-        text += digits[bytes_[i] & 0x0F];
-    }
-    return text;
-}
-
 std::size_t Uuid::hash() const
 {
     // The bytes are uniformly random already; folding them loses nothing.

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <functional>
 
 namespace optara {
 
@@ -12,8 +12,6 @@ class Uuid {
   public:
     static Uuid random();
 
-    const std::array<std::uint8_t, 16>& bytes() const { return bytes_; }
-    std::string toString() const;
     std::size_t hash() const;
 
     friend bool operator==(const Uuid&, const Uuid&) = default;

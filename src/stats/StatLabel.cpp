@@ -1,7 +1,8 @@
 #include "StatLabel.h"
 
+#include <array>
 #include <charconv>
-#include <cstdint>
+#include <cmath>
 #include <string_view>
 
 namespace optara {
@@ -10,17 +11,17 @@ namespace {
 
 constexpr std::string_view unknown = "Unknown";
 
-// 2^63 exactly; every double in [-2^63, 2^63) truncates into int64_t.
-constexpr double int64Bound = 9223372036854775808.0;
-
 std::string focalLengthLabel(std::optional<double> focal)
 {
-    // NaN and the infinities fail the range test as well.
-    if (!focal || !(*focal >= -int64Bound && *focal < int64Bound))
+    if (!focal || !std::isfinite(*focal))
         return std::string(unknown);
-    std::array<char, 24> buffer{};
+    // The integer part's digits, exact for every finite double; adding zero
+    // turns the -0 of a length above -1 into 0.
+    const double whole = std::trunc(*focal) + 0.0;
+    // The largest double needs 309 digits, then its sign.
+    std::array<char, 1 + 309 + 2> buffer{};
     char* end =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size() - 2, static_cast<std::int64_t>(*focal))
+        std::to_chars(buffer.data(), buffer.data() + buffer.size() - 2, whole, std::chars_format::fixed, 0)
             .ptr;
     *end++ = 'm';
     *end++ = 'm';

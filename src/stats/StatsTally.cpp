@@ -1,5 +1,7 @@
 #include "StatsTally.h"
 
+#include "StatLabel.h"
+
 #include <algorithm>
 
 namespace optara {

@@ -2,7 +2,7 @@
 
 #include "ImageMetadata.h"
 #include "LabelTally.h"
-#include "StatLabel.h"
+#include "StatList.h"
 
 #include <array>
 #include <cstdint>

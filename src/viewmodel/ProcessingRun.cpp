@@ -1,6 +1,6 @@
 #include "ProcessingRun.h"
 
-#include "FileGatherer.h"
+#include "GatherFiles.h"
 #include "MetadataReader.h"
 #include "ProcessMemory.h"
 #include "ReadAhead.h"

@@ -1,12 +1,11 @@
 #include "ReadTimer.h"
 
-#include "FileDescriptor.h"
-
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 
 namespace optara {
 
@@ -45,9 +44,10 @@ std::optional<ReadTimer::ThreadTimes> ReadTimer::threadTimes()
 {
     // "time on a CPU, time runnable waiting for one, timeslices", in ns.
     // /proc/thread-self resolves when opened, so each thread keeps its own.
-    thread_local const exif::FileDescriptor file(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC));
+    thread_local const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen("/proc/thread-self/schedstat", "re"), std::fclose);
     char text[96];
-    const ssize_t size = file.get() < 0 ? -1 : ::pread(file.get(), text, sizeof text, 0);
+    const ssize_t size = file ? ::pread(::fileno(file.get()), text, sizeof text, 0) : -1;
     if (size <= 0)
         return std::nullopt;
     const char* const end = text + size;

@@ -33,6 +33,11 @@ TEST(Records, KeepsEveryFieldAsGivenAndAbsenceDistinctFromEmpty)
                          r.aperture(), r.iso(), r.shutterSpeed(), r.creationDate()),
               std::tuple("/p/\xFE.jpg"sv, Text("  Ac\0me\xFF\n"sv), Text(""), Text(), 35.5,
                          std::optional<double>(), 0, 1.0 / 250, when));
+    // Either side of the epoch, the epoch itself, 1900 and 2100.
+    for (const auto since : {-1s, 0s, 1s, -2'208'988'800s, 4'102'444'800s}) {
+        const ImageMetadata::TimePoint date(since);
+        EXPECT_EQ(ImageMetadata("/a.jpg", {}, {}, {}, {}, {}, {}, {}, date).creationDate(), date);
+    }
 }
 
 TEST(Records, CameraAndLensNameRules)

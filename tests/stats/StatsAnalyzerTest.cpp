@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
+#include <locale>
 #include <random>
+
+#include <unistd.h>
 
 namespace {
 
@@ -34,22 +40,54 @@ Rows rows(const std::vector<optara::StatItem>& items)
     return result;
 }
 
-// Focal lengths truncate toward zero, and every double in [-2^63, 2^63) has
-// a label; apertures round to one decimal as printf's "%.1f" does.
+// Focal lengths truncate toward zero, and every finite double has a label;
+// apertures round to one decimal as printf's "%.1f" does.
 TEST(StatsAnalyzer, LabelsOfOddValues)
 {
-    const double big = 0x1p63, below = std::nextafter(big, 0.0), beyond = std::nextafter(-big, -inf);
-    const std::optional<double> focals[] = {50.9, -0.7, -12.5, -big, below, big, beyond, inf, -inf, nan, {}};
-    const char* const labels[] = {"50mm", "0mm", "-12mm", "-9223372036854775808mm", "9223372036854774784mm"};
-    for (std::size_t i = 0; i < std::size(focals); ++i)
-        EXPECT_EQ(rows(stats.topFocalLengths({withFocal(focals[i])})),
-                  (Rows{{i < std::size(labels) ? labels[i] : "Unknown", 1}}))
-            << focals[i].value_or(-1);
+    const double big = 0x1p63, beyond = std::nextafter(-big, -inf);
+    const std::pair<std::optional<double>, std::string> focals[] = {{50.9, "50mm"},
+                                                                    {-0.7, "0mm"},
+                                                                    {-12.5, "-12mm"},
+                                                                    {big, "9223372036854775808mm"},
+                                                                    {beyond, "-9223372036854777856mm"},
+                                                                    {inf, "Unknown"},
+                                                                    {-inf, "Unknown"},
+                                                                    {nan, "Unknown"},
+                                                                    {{}, "Unknown"}};
+    for (const auto& [focal, label] : focals)
+        EXPECT_EQ(rows(stats.topFocalLengths({withFocal(focal)})), (Rows{{label, 1}})) << focal.value_or(-1);
     for (const double aperture : {2.85, 2.25, 0.95, 11.0, 1e20, inf, std::numeric_limits<double>::max()}) {
         std::string expected(400, '\0');
         expected.resize(std::snprintf(expected.data(), expected.size(), "f/%.1f", aperture));
         EXPECT_EQ(rows(stats.topApertures({photo({}, {}, {}, {}, aperture)})), (Rows{{expected, 1}}));
     }
+}
+
+// A German desktop's number locale, whose decimal separator is a comma, in
+// both the C library and C++, built under a temporary LOCPATH where the
+// system has none: labels keep a period and no grouping.
+TEST(StatsAnalyzer, LabelsIgnoreTheNumberLocale)
+{
+    const std::filesystem::path dir = ::testing::TempDir() + "optara-locale-" + std::to_string(::getpid());
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+        std::filesystem::create_directories(dir);
+        ::setenv("LOCPATH", dir.c_str(), 1);
+        const std::string build =
+            "localedef -i de_DE -f UTF-8 " + (dir / "de_DE.UTF-8").string() + " 2>/dev/null";
+        [[maybe_unused]] const int warnings = std::system(build.c_str());
+    }
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no de_DE.UTF-8 locale, and localedef could not build one";
+    std::locale::global(std::locale(std::locale::classic(), "de_DE.UTF-8", std::locale::numeric));
+    EXPECT_EQ(*std::localeconv()->decimal_point, ',');
+    const auto focal = rows(stats.topFocalLengths({withFocal(1234.5)}));
+    const auto apertures = rows(stats.topApertures({photo({}, {}, {}, {}, 2.8), photo({}, {}, {}, {}, 11)}));
+    std::setlocale(LC_NUMERIC, "C");
+    std::locale::global(std::locale::classic());
+    ::unsetenv("LOCPATH");
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(focal, (Rows{{"1234mm", 1}}));
+    EXPECT_EQ(apertures, (Rows{{"f/2.8", 1}, {"f/11.0", 1}}));
 }
 
 // Canonically equivalent names share a row shown as first seen; case and

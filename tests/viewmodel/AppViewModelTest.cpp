@@ -1,7 +1,7 @@
 #include "AppViewModel.h"
 #include "DumpRecord.h"
 #include "FileDescriptor.h"
-#include "FileGatherer.h"
+#include "GatherFiles.h"
 #include "MetadataReader.h"
 #include "PhotoBuilder.h"
 #include "ProcessMemory.h"
@@ -267,6 +267,12 @@ class AppViewModelTest : public QObject {
 void AppViewModelTest::initTestCase()
 {
     configureHeaps(); // as the app does
+    // The run's threads are niced below the GUI thread, for which a suite
+    // started at nice 19 leaves no room: its threads step back to 18 where
+    // they may (as root), before the first run reads the GUI thread's nice.
+    for (const auto& [thread, nice] : niceByThread())
+        if (nice == 19)
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(std::stoi(thread)), 18);
 #ifdef __SANITIZE_THREAD__
     qApp->installEventFilter(new QueuedCallAcquire);
 #endif
@@ -501,6 +507,8 @@ void AppViewModelTest::largeRunReadsEachMentionOnceBelowTheGuiThread()
     auto nice = niceByThread();
     QCOMPARE(nice.at(gui), guiNice);
     nice.erase(gui);
+    if (guiNice == 19)
+        QSKIP("the GUI thread runs at nice 19, which leaves the run's threads no lower priority");
     QVERIFY(
         std::any_of(nice.begin(), nice.end(), [&](const auto& thread) { return thread.second > guiNice; }));
 }

@@ -1,6 +1,7 @@
 #include "ChunkReader.h"
 
 #include "Cursor.h"
+#include "ScanBudget.h"
 #include "TiffReader.h"
 
 #include <cstring>
@@ -10,8 +11,6 @@ namespace optara::exif {
 
 namespace {
 
-// As for JPEG segments: headers cost, bodies are skipped by their length.
-constexpr std::uint64_t scanBudget = 16384;
 constexpr std::uint64_t headerSize = 8;
 
 bool isType(std::span<const std::uint8_t> type, std::string_view name)
@@ -33,12 +32,12 @@ ExifFields readChunks(ByteSource& source, ChunkFormat format)
     const bool png = format == ChunkFormat::Png;
     std::uint64_t at = png ? 8 : 12;
     for (std::uint64_t spent = 0; spent < scanBudget; spent += headerSize) {
-        const auto header = source.bytes(at, headerSize);
+        const auto header = source.copy<headerSize>(at);
         if (!header)
             break;
         const Cursor fields(*header, png ? Endian::Big : Endian::Little);
         const std::uint64_t length = *fields.read<std::uint32_t>(png ? 0 : 4);
-        const auto type = header->subspan(png ? 4 : 0, 4);
+        const auto type = std::span<const std::uint8_t>(*header).subspan(png ? 4 : 0, 4);
         if (isType(type, png ? "eXIf" : "EXIF")) {
             if (auto exif = readExifBody(source, at + headerSize, length))
                 return *exif;

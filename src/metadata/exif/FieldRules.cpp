@@ -94,10 +94,11 @@ std::optional<double> number(std::uint16_t type, std::uint32_t count, const Curs
     return element(value, type, 0);
 }
 
+// Whole and in [-2^63, 2^63), so that it converts to int64_t.
 bool isIntegral(std::optional<double> real)
 {
-    return real && std::trunc(*real) == *real && *real >= -9223372036854775808.0 &&
-           *real < 9223372036854775808.0;
+    constexpr double int64Bound = 0x1p63;
+    return real && std::trunc(*real) == *real && *real >= -int64Bound && *real < int64Bound;
 }
 
 // Integer types are integral by their type; any other list is checked element
@@ -118,22 +119,11 @@ std::optional<std::int64_t> firstIntegral(std::uint16_t type, std::uint32_t coun
 
 } // namespace
 
-std::optional<Field> fieldOf(Directory directory, std::uint16_t tag)
+std::optional<std::size_t> wantedRow(Directory directory, std::uint16_t tag)
 {
-    struct Wanted {
-        Directory directory;
-        std::uint16_t tag;
-        Field field;
-    };
-    static constexpr Wanted wanted[] = {
-        {Directory::Ifd0, 0x010F, Field::Make},      {Directory::Ifd0, 0x0110, Field::Model},
-        {Directory::Exif, 0xA434, Field::LensModel}, {Directory::Exif, 0x920A, Field::FocalLength},
-        {Directory::Exif, 0x829D, Field::FNumber},   {Directory::Exif, 0x829A, Field::ExposureTime},
-        {Directory::Exif, 0x8827, Field::Iso},       {Directory::Exif, 0x9003, Field::DateTimeOriginal},
-    };
-    for (const Wanted& entry : wanted) {
-        if (entry.directory == directory && entry.tag == tag)
-            return entry.field;
+    for (std::size_t row = 0; row < std::size(wantedTags); ++row) {
+        if (wantedTags[row].directory == directory && wantedTags[row].tag == tag)
+            return row;
     }
     return std::nullopt;
 }

@@ -1,15 +1,13 @@
 #include "JpegReader.h"
 
+#include "ScanBudget.h"
 #include "TiffReader.h"
 
 namespace optara::exif {
 
 namespace {
 
-// What the walk may spend on markers and on stray bytes between segments;
-// segment bodies are skipped by their length and cost nothing. Real files
-// spend a few hundred bytes.
-constexpr std::uint64_t scanBudget = 16384;
+// A marker costs its two bytes and its segment's length field.
 constexpr std::uint64_t markerCost = 4;
 
 constexpr std::uint8_t startOfImage = 0xD8;

@@ -22,8 +22,6 @@ class TiffBlock {
     {
     }
 
-    Endian endian() const { return endian_; }
-
     // Bytes at offset, read in the block's byte order.
     std::optional<Cursor> at(std::uint64_t offset, std::uint64_t size) const
     {
@@ -31,6 +29,23 @@ class TiffBlock {
             return std::nullopt;
         const auto bytes = source_.bytes(base_ + offset, size);
         return bytes ? std::optional<Cursor>(Cursor(*bytes, endian_)) : std::nullopt;
+    }
+
+    struct Entry {
+        std::uint16_t tag;
+        std::uint16_t type;
+        std::uint32_t count;
+        std::uint32_t valueField;
+    };
+
+    // The directory entry at offset, as values, so reading its value leaves it whole.
+    std::optional<Entry> entry(std::uint64_t offset) const
+    {
+        const auto bytes = at(offset, 12);
+        if (!bytes)
+            return std::nullopt;
+        return Entry{*bytes->read<std::uint16_t>(0), *bytes->read<std::uint16_t>(2),
+                     *bytes->read<std::uint32_t>(4), *bytes->read<std::uint32_t>(8)};
     }
 
   private:
@@ -51,30 +66,27 @@ std::optional<std::uint32_t> readIfd(const TiffBlock& tiff, std::uint32_t offset
     if (!header)
         return exifOffset;
     const std::uint16_t count = *header->read<std::uint16_t>(0);
-    std::bitset<fieldCount> settled;
+    std::bitset<std::size(wantedTags)> settled;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint64_t entryOffset = std::uint64_t{offset} + 2 + 12 * std::uint64_t{i};
-        const auto entry = tiff.at(entryOffset, 12);
+        const auto entry = tiff.entry(entryOffset);
         if (!entry)
             break;
-        const std::uint16_t tag = *entry->read<std::uint16_t>(0);
-        const std::uint16_t type = *entry->read<std::uint16_t>(2);
-        const std::uint32_t elements = *entry->read<std::uint32_t>(4);
-        const std::uint32_t valueField = *entry->read<std::uint32_t>(8);
+        const auto [tag, type, elements, valueField] = *entry;
         if (directory == Directory::Ifd0 && tag == exifPointerTag) {
             if ((type == Long || type == IfdOffset) && elements == 1 && !exifOffset)
                 exifOffset = valueField;
             continue;
         }
-        const auto field = fieldOf(directory, tag);
-        if (!field || settled[static_cast<std::size_t>(*field)])
+        const auto row = wantedRow(directory, tag);
+        if (!row || settled[*row])
             continue;
-        settled.set(static_cast<std::size_t>(*field));
+        settled.set(*row);
         const std::uint64_t size = typeSize(type) * elements;
         if (typeSize(type) == 0 || size > maxValueBytes)
             continue;
         if (const auto value = tiff.at(size <= 4 ? entryOffset + 8 : valueField, size))
-            takeField(*field, type, elements, *value, fields);
+            takeField(wantedTags[*row].field, type, elements, *value, fields);
     }
     return exifOffset;
 }
@@ -90,7 +102,7 @@ bool startsWithExifPrefix(ByteSource& source, std::uint64_t at, std::uint64_t si
 
 std::optional<ExifFields> readTiff(ByteSource& source, std::uint64_t base, std::uint64_t size)
 {
-    const auto header = size >= 8 ? source.bytes(base, 8) : std::nullopt;
+    const auto header = size >= 8 ? source.copy<8>(base) : std::nullopt;
     if (!header)
         return std::nullopt;
     Endian endian;

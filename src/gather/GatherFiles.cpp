@@ -1,4 +1,4 @@
-#include "FileGatherer.h"
+#include "GatherFiles.h"
 
 #include <chrono>
 #include <condition_variable>

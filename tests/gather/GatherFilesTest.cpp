@@ -1,4 +1,5 @@
-#include "FileGatherer.h"
+#include "GatherFiles.h"
+#include "PhotoBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,13 @@ TEST(GatherFiles, FolderWalkAndGivenLocations)
                       "pipe.jpg", "\xFF\xFE"}),
         (Names{".hidden.jpg", ".secret/in.jpg", "shots.jpg/in.jpg", "B.JPG", "one/two/deep.jpeg", "B.JPG",
                "link.jpg/p.jpg", "alias.jpg", "x/in.jpg", "pipe.jpg", "\xFF\xFE/caf\xE9.jpg"}));
+
+    // Files given directly are taken by name alone: JPEG content under
+    // another name is no candidate, a .jpg or .jpeg name in any case is.
+    for (const char* name : {"photo.png", "photo.jpg.bak", "photo", "scan.JPEG", "shot.Jpg"})
+        optara::testing::writeBytes(root / name, optara::testing::photoJpeg({.make = "Acme"}));
+    EXPECT_EQ(gather(root, {"photo.png", "photo.jpg.bak", "photo", "scan.JPEG", "shot.Jpg"}),
+              (Names{"scan.JPEG", "shot.Jpg"}));
 
     fs::permissions(root / "locked", fs::perms::owner_all);
     fs::remove_all(root);
