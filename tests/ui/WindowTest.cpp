@@ -109,6 +109,26 @@ QList<QAccessibleInterface*> accessibleTree(QAccessibleInterface* node)
     return tree;
 }
 
+// What a screen reader finds amiss: an element hidden, unnamed or listing an action twice; scroll bars
+// other than those shown; buttons other than the view's own and the window's three controls.
+QString unreadElements(QQuickWindow* window, int scrollBars)
+{
+    grab(window); // lays the view out
+    int bars = 0, buttons = 0;
+    for (QAccessibleInterface* node : accessibleTree(QAccessible::queryAccessibleInterface(window))) {
+        const QStringList actions =
+            node->actionInterface() != nullptr ? node->actionInterface()->actionNames() : QStringList();
+        if (node->text(QAccessible::Name).isEmpty() || node->state().invisible ||
+            QSet<QString>(actions.begin(), actions.end()).size() != actions.size())
+            return QString("%1 (role %2): %3")
+                .arg(node->text(QAccessible::Name), QString::number(node->role()), actions.join(", "));
+        bars += node->role() == QAccessible::ScrollBar;
+        buttons += node->role() == QAccessible::Button;
+    }
+    return bars == scrollBars && buttons == 4 ? QString()
+                                              : QString("%1 bars, %2 buttons").arg(bars).arg(buttons);
+}
+
 QStringList textsOf(QQuickItem* item)
 {
     QStringList texts;
@@ -169,12 +189,10 @@ struct YesToEverything {
 };
 
 enum class Way { Drop, Keys, Mouse, Press };
-enum class Screen { DropZone, Dashboard, Processing };
 
 } // namespace
 
 Q_DECLARE_METATYPE(Way)
-Q_DECLARE_METATYPE(Screen)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -208,8 +226,8 @@ class WindowTest : public QObject {
     }
 
     // However photos come in, they come in one run, and the dashboard's scrolling keys then work at
-    // once, even when Browse Files had the keys before.
-    // Restart hands them to Browse Files, with the focus frame when keys pressed it.
+    // once, even when Browse Files had the keys before. Restart hands them to Browse Files, with the
+    // focus frame when keys pressed it. A screen reader reads every screen on the way.
     void keysFollowEveryWayBetweenTheScreens_data()
     {
         QTest::addColumn<Way>("in");
@@ -233,13 +251,16 @@ class WindowTest : public QObject {
         if (window->rendererInterface()->graphicsApi() != QSGRendererInterface::Software)
             QCOMPARE(hasColouredEdges(grab(window), sceneRect(findItem(window, "headline")).toRect()),
                      textAntialiasing() == "subpixel");
+        QCOMPARE(unreadElements(window, 0), QString());
         QTest::keyClick(window, Qt::Key_Tab);
         QVERIFY(browse->property("visualFocus").toBool());
         QSignalSpy processing(model, &AppViewModel::isProcessingChanged);
         bool dimmed = false, reacted = true, atRest = false;
+        QString unread = "not probed";
         // As a drop's run starts the overlay dims the window over a drop zone at rest; nothing beneath
         // takes a drag, key or click.
         const auto duringTheRun = [&] {
+            unread = unreadElements(window, 0);
             atRest =
                 zone->property("zoneProgress").toReal() == 0 && zone->property("tileProgress").toReal() == 0;
             dimmed = qGray(grab(window).pixel(5, window->height() - 5)) < 80;
@@ -265,18 +286,17 @@ class WindowTest : public QObject {
             press(window, browse, in);
             QFileDialog* dialog = nullptr;
             QTRY_VERIFY((dialog = openDialog()) != nullptr);
-            // Dressed as the window: flat Fusion frames in its colours and type, the desktop's icons.
+            // Dressed as the window: flat Fusion frames in its colours and type, the desktop's icons
+            // (offscreen, Qt knows no icon folders).
             const auto* theme = window->findChild<PhotoPicker*>()->property("theme").value<QObject*>();
             QVERIFY(theme != nullptr);
-            QCOMPARE(dialog->style()->name(), QStringLiteral("fusion"));
-            QCOMPARE(dialog->palette().color(QPalette::Window),
-                     theme->property("neoBackground").value<QColor>());
-            QCOMPARE(dialog->palette().color(QPalette::Highlight),
-                     theme->property("neoAccent").value<QColor>());
-            QCOMPARE(dialog->font().family(), theme->property("defaultFamily").toString());
-            // Offscreen, Qt knows no icon folders.
-            QVERIFY(QGuiApplication::platformName() == "offscreen" ||
-                    QIcon::hasThemeIcon(QStringLiteral("folder")));
+            QCOMPARE(
+                (QStringList{dialog->style()->name(), dialog->palette().color(QPalette::Window).name(),
+                             dialog->palette().color(QPalette::Highlight).name(), dialog->font().family()}),
+                (QStringList{"fusion", theme->property("neoBackground").value<QColor>().name(),
+                             theme->property("neoAccent").value<QColor>().name(),
+                             theme->property("defaultFamily").toString()}));
+            QVERIFY(QGuiApplication::platformName() == "offscreen" || QIcon::hasThemeIcon("folder"));
             dialog->setDirectory(photos_.path());
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             name->setText(QStringLiteral("\"a.jpg\" \"trip\""));
@@ -287,7 +307,7 @@ class WindowTest : public QObject {
                 QTest::keyClick(name, Qt::Key_Return);
         }
         QTRY_COMPARE(processing.count(), 2); // one run: on, then off
-        QVERIFY(in != Way::Drop || (dimmed && !reacted && atRest));
+        QVERIFY(in != Way::Drop || (dimmed && !reacted && atRest && unread.isEmpty()));
         QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive());
         QCOMPARE(findItem(window, "photoCount")->property("text").toString(),
                  QString::number(model->processedImageCount()));
@@ -297,6 +317,10 @@ class WindowTest : public QObject {
         QVERIFY(controlStripIsClear(window)); // scrolled cards pass below the controls, never under
         QTest::keyClick(window, Qt::Key_Home);
         QCOMPARE(flick->property("contentY").toReal(), 0);
+        // The vertical bar is read while there is something to scroll; the horizontal one never.
+        QCOMPARE(unreadElements(window, 1), QString());
+        window->resize(1400, 1600);
+        QTRY_COMPARE(unreadElements(window, 0), QString());
 
         if (restart == Way::Keys)
             QTest::keyClick(window, Qt::Key_Tab);
@@ -498,12 +522,11 @@ class WindowTest : public QObject {
         QVERIFY(!newFolder->isVisible());
 
         auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
-        const auto indexOf = [&](const QString& name) {
-            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
-                if (const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
-                    index.data().toString() == name)
-                    return index;
-            return QModelIndex();
+        const auto indexOf = [view](const QString& name) {
+            return view->model()
+                ->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole, name, 1,
+                        Qt::MatchExactly)
+                .value(0);
         };
         YesToEverything yes;
         // The context menu: whatever it offers, nothing in it writes.
@@ -528,17 +551,13 @@ class WindowTest : public QObject {
         // The file dragged onto the folder within the list.
         const QModelIndex keep = indexOf("keep.jpg");
         if (keep.isValid()) {
-            QMimeData* data = view->model()->mimeData({keep});
+            const std::unique_ptr<QMimeData> data(view->model()->mimeData({keep}));
             const QPoint onAlbum = view->visualRect(indexOf("album")).center();
-            for (const QEvent::Type type : {QEvent::DragEnter, QEvent::DragMove, QEvent::Drop}) {
-                std::unique_ptr<QDropEvent> event(
-                    type == QEvent::Drop ? new QDropEvent(onAlbum, Qt::MoveAction, data, Qt::LeftButton, {})
-                    : type == QEvent::DragMove
-                        ? new QDragMoveEvent(onAlbum, Qt::MoveAction, data, Qt::LeftButton, {})
-                        : new QDragEnterEvent(onAlbum, Qt::MoveAction, data, Qt::LeftButton, {}));
-                QApplication::sendEvent(view->viewport(), event.get());
-            }
-            delete data;
+            QDragEnterEvent enter(onAlbum, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+            QDragMoveEvent move(onAlbum, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+            QDropEvent drop(onAlbum, Qt::MoveAction, data.get(), Qt::LeftButton, {});
+            for (QEvent* event : std::initializer_list<QEvent*>{&enter, &move, &drop})
+                QApplication::sendEvent(view->viewport(), event);
         }
         dialog->reject();
         QCOMPARE(QDir(own.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
@@ -557,60 +576,81 @@ class WindowTest : public QObject {
         QCOMPARE(WindowPlacement::on({0, 0, 960, 540}, {}).minimumSize, QSize(800, 508));
     }
 
-    void chromeMovesZoomsAndControlsTheWindow()
-    {
-        QQuickWindow* window = open();
-        const QPoint at = centreOf(findItem(window, "dragStrip")).toPoint(), before = window->position();
-        QTest::mousePress(window, Qt::LeftButton, {}, at);
-        QTest::mouseMove(window, at + QPoint(40, 30));
-        QTest::mouseRelease(window, Qt::LeftButton, {}, at);
-        QCOMPARE(window->position(), before + QPoint(40, 30));
-        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
-        QTRY_COMPARE(window->visibility(), QWindow::Maximized);
-        QTest::mouseDClick(window, Qt::LeftButton, {}, at);
-        QTRY_COMPARE(window->visibility(), QWindow::Windowed);
-
-        // The controls are buttons to assistive technology; maximise is named for what it does next.
-        QAccessible::setActive(true);
-        QAccessibleInterface* maximise =
-            QAccessible::queryAccessibleInterface(findItem(window, "maximiseControl"));
-        for (const auto& [name, visibility, maximiseName] :
-             {std::tuple{"maximiseControl", QWindow::Maximized, "Restore"},
-              {"minimiseControl", QWindow::Minimized, "Maximize"}}) {
-            QCOMPARE(QAccessible::queryAccessibleInterface(findItem(window, name))->role(),
-                     QAccessible::Button);
-            press(window, findItem(window, name), Way::Press);
-            QTRY_COMPARE(window->visibility(), visibility);
-            QCOMPARE(maximise->text(QAccessible::Name), maximiseName);
-        }
-        press(window, findItem(window, "closeControl"), Way::Press);
-        QAccessible::setActive(false);
-        QTRY_VERIFY(manager_.windows().isEmpty());
-    }
-
-    // The controls sit at the sides the desktop gives, in its order, with the strip to drag the window by
-    // between them. Tab visits each after the view's own button, showing its frame, and stays on a lone
-    // stop; Return and Space press a control.
+    // The controls sit where the running desktop puts them, as its own settings say, read only: GNOME's
+    // button-layout through GSettings (left of the colon goes left; unknown names, repeats and spaces
+    // are passed over), KDE's kwinrc, where X, I and A name them. The strip between drags the window and
+    // zooms it. Tab visits each control after the view's button, showing its frame, and stays on a lone
+    // stop; Return and Space press one, and so does a screen reader, to which each is a button.
     void controlsSitWhereTheDesktopPutsThem_data()
     {
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<QStringList>("right");
-        QTest::newRow("all three at the right")
-            << QStringList{} << QStringList{"minimize", "maximize", "close"};
-        QTest::newRow("close alone at the right") << QStringList{} << QStringList{"close"};
-        QTest::newRow("at the left, close first")
+        const QStringList all{"minimize", "maximize", "close"};
+        const auto kde = [](const char* left, const char* right) {
+            return "[org.kde.kdecoration2]\nButtonsOnLeft=" + QByteArray(left) + "\nButtonsOnRight=" + right;
+        };
+        const auto gnome = [](const char* layout) {
+            return "[org/gnome/desktop/wm/preferences]\nbutton-layout='" + QByteArray(layout) + "'\n";
+        };
+        QTest::newRow("no desktop: all three at the right")
+            << QByteArray() << QByteArray() << QStringList{} << all;
+        QTest::newRow("another desktop") << QByteArray("XFCE") << QByteArray() << QStringList{} << all;
+        QTest::newRow("KDE without a kwinrc") << QByteArray("KDE") << QByteArray() << QStringList{} << all;
+        QTest::newRow("KDE: both sides, other letters passed over")
+            << QByteArray("KDE") << kde("MXS", "HAIX") << QStringList{"close"}
+            << QStringList{"maximize", "minimize"};
+        QTest::newRow("KDE: close alone at the right")
+            << QByteArray("KDE") << kde("", "X") << QStringList{} << QStringList{"close"};
+        QTest::newRow("KDE: none, Browse Files a lone stop")
+            << QByteArray("KDE") << kde("", "") << QStringList{} << QStringList{};
+        QTest::newRow("GNOME among other names")
+            << QByteArray("ubuntu:GNOME") << gnome("close,minimize:appmenu")
+            << QStringList{"close", "minimize"} << QStringList{};
+        QTest::newRow("GNOME: at the left, close first")
+            << QByteArray("GNOME") << gnome("close,minimize,maximize")
             << QStringList{"close", "minimize", "maximize"} << QStringList{};
-        QTest::newRow("both sides") << QStringList{"close"} << QStringList{"maximize", "minimize"};
-        QTest::newRow("none: Browse Files is a lone stop") << QStringList{} << QStringList{};
+        QTest::newRow("GNOME: all at the right")
+            << QByteArray("GNOME") << gnome("appmenu:minimize,maximize,close") << QStringList{} << all;
+        QTest::newRow("GNOME: a colon alone")
+            << QByteArray("GNOME") << gnome(":") << QStringList{} << QStringList{};
+        QTest::newRow("GNOME: spaces, spacers and repeats")
+            << QByteArray("GNOME") << gnome(" close , spacer:minimize,close,maximize ")
+            << QStringList{"close"} << QStringList{"minimize", "maximize"};
+        QTest::newRow("GNOME: a second colon makes an unknown name")
+            << QByteArray("GNOME") << gnome("close:minimize:maximize") << QStringList{"close"}
+            << QStringList{};
     }
 
     void controlsSitWhereTheDesktopPutsThem()
     {
+        QFETCH(QByteArray, desktop);
+        QFETCH(QByteArray, settings);
         QFETCH(QStringList, left);
         QFETCH(QStringList, right);
-        QQuickWindow* window = open();
-        window->setProperty("leftControls", left);
-        window->setProperty("rightControls", right);
+        if (desktop.endsWith("GNOME") &&
+            !QFile::exists("/usr/share/glib-2.0/schemas/org.gnome.desktop.wm.preferences.gschema.xml"))
+            QSKIP("GNOME's settings schemas (gsettings-desktop-schemas) are not installed");
+        // The config folder is the session's, which must end empty: what is written here is removed.
+        const QDir config(qEnvironmentVariable("XDG_CONFIG_HOME"));
+        const auto removeSettings = qScopeGuard([&] {
+            qunsetenv("XDG_CURRENT_DESKTOP");
+            QFile::remove(config.filePath("kwinrc"));
+            QDir(config.filePath("glib-2.0")).removeRecursively();
+        });
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        const QString file = desktop == "KDE" ? "kwinrc" : "glib-2.0/settings/keyfile";
+        QVERIFY(settings.isEmpty() || config.mkpath(QFileInfo(file).path()));
+        QFile out(config.filePath(file));
+        QVERIFY(settings.isEmpty() ||
+                (out.open(QIODevice::WriteOnly) && out.write(settings) == settings.size()));
+        out.close();
+        // GSettings' back end watches its file and may only now see it.
+        QTRY_COMPARE(ControlLayout::ofDesktop(), (ControlLayout{left, right}));
+
+        WindowManager manager(engine_);
+        QQuickWindow* window = open(manager);
         const QMap<QString, QString> objectNames{
             {"close", "closeControl"}, {"minimize", "minimiseControl"}, {"maximize", "maximiseControl"}};
         for (const QString& name : objectNames.keys())
@@ -631,6 +671,15 @@ class WindowTest : public QObject {
                          qPrintable(name));
                 drawnTo = at.right();
             }
+        const QPoint at = strip.center().toPoint(), before = window->position();
+        QTest::mousePress(window, Qt::LeftButton, {}, at);
+        QTest::mouseMove(window, at + QPoint(40, 30));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+        QCOMPARE(window->position(), before + QPoint(40, 30));
+        for (const QWindow::Visibility visibility : {QWindow::Maximized, QWindow::Windowed}) {
+            QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+            QTRY_COMPARE(window->visibility(), visibility);
+        }
         stops.append(stops.first());
         for (QQuickItem* stop : stops) {
             QTest::keyClick(window, Qt::Key_Tab);
@@ -642,133 +691,26 @@ class WindowTest : public QObject {
                 QTRY_COMPARE(window->visibility(), QWindow::Windowed);
             }
         }
-    }
-
-    // GNOME's layout text: left of the colon goes left; unknown names, repeats and spaces are passed over.
-    void gnomeLayoutSplitsAtTheColon_data()
-    {
-        QTest::addColumn<QString>("layout");
-        QTest::addColumn<QStringList>("left");
-        QTest::addColumn<QStringList>("right");
-        QTest::newRow("GNOME's default") << "appmenu:close" << QStringList{} << QStringList{"close"};
-        QTest::newRow("all three at the right") << "appmenu:minimize,maximize,close" << QStringList{}
-                                                << QStringList{"minimize", "maximize", "close"};
-        QTest::newRow("no colon: all at the left")
-            << "close,minimize" << QStringList{"close", "minimize"} << QStringList{};
-        QTest::newRow("a colon alone: none") << ":" << QStringList{} << QStringList{};
-        QTest::newRow("spaces, spacers and repeats")
-            << " close , spacer:minimize,close,maximize " << QStringList{"close"}
-            << QStringList{"minimize", "maximize"};
-        QTest::newRow("a second colon makes an unknown name")
-            << "close:minimize:maximize" << QStringList{"close"} << QStringList{};
-    }
-
-    void gnomeLayoutSplitsAtTheColon()
-    {
-        QFETCH(QString, layout);
-        QFETCH(QStringList, left);
-        QFETCH(QStringList, right);
-        QCOMPARE(ControlLayout::fromGnome(layout), (ControlLayout{left, right}));
-    }
-
-    // The layout comes from the running desktop's own settings, read only: GNOME's through GSettings,
-    // KDE's from kwinrc, where letters X, I and A name the controls.
-    void controlLayoutFollowsTheDesktopsSettings_data()
-    {
-        QTest::addColumn<QByteArray>("desktop");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<QStringList>("left");
-        QTest::addColumn<QStringList>("right");
-        const QStringList all{"minimize", "maximize", "close"};
-        QTest::newRow("no desktop: all three at the right")
-            << QByteArray() << "" << QByteArray() << QStringList{} << all;
-        QTest::newRow("another desktop") << QByteArray("XFCE") << "" << QByteArray() << QStringList{} << all;
-        QTest::newRow("KDE without a kwinrc: its defaults")
-            << QByteArray("KDE") << "" << QByteArray() << QStringList{} << all;
-        QTest::newRow("KDE: both sides, other letters passed over")
-            << QByteArray("KDE") << "kwinrc"
-            << QByteArray("[org.kde.kdecoration2]\nButtonsOnLeft=MXS\nButtonsOnRight=HAIX\n")
-            << QStringList{"close"} << QStringList{"maximize", "minimize"};
-        QTest::newRow("GNOME among other names")
-            << QByteArray("ubuntu:GNOME") << "glib-2.0/settings/keyfile"
-            << QByteArray("[org/gnome/desktop/wm/preferences]\nbutton-layout='close,minimize:appmenu'\n")
-            << QStringList{"close", "minimize"} << QStringList{};
-    }
-
-    void controlLayoutFollowsTheDesktopsSettings()
-    {
-        QFETCH(QByteArray, desktop);
-        QFETCH(QString, file);
-        QFETCH(QByteArray, settings);
-        QFETCH(QStringList, left);
-        QFETCH(QStringList, right);
-        if (desktop.endsWith("GNOME") &&
-            !QFile::exists("/usr/share/glib-2.0/schemas/org.gnome.desktop.wm.preferences.gschema.xml"))
-            QSKIP("GNOME's settings schemas (gsettings-desktop-schemas) are not installed");
-        // The config folder is the session's, which must end empty: what is written here is removed.
-        const QDir config(qEnvironmentVariable("XDG_CONFIG_HOME"));
-        const auto removeSettings = qScopeGuard([&] {
-            qunsetenv("XDG_CURRENT_DESKTOP");
-            QFile::remove(config.filePath("kwinrc"));
-            QDir(config.filePath("glib-2.0")).removeRecursively();
-        });
-        qputenv("XDG_CURRENT_DESKTOP", desktop);
-        if (!file.isEmpty()) {
-            QVERIFY(config.mkpath(QFileInfo(file).path()));
-            QFile out(config.filePath(file));
-            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(settings) == settings.size());
-        }
-        // GSettings' back end watches its file and may only now see it.
-        QTRY_COMPARE(ControlLayout::ofDesktop(), (ControlLayout{left, right}));
-    }
-
-    // Each element assistive technology reaches is shown, has a name and lists each action once; what is
-    // hidden (the horizontal scroll bar, the vertical one with nothing to scroll) is not there.
-    void screenReadersFindEachElementOnce_data()
-    {
-        QTest::addColumn<Screen>("screen");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("scrollBars");
-        QTest::newRow("drop zone") << Screen::DropZone << QSize(1000, 700) << 0;
-        QTest::newRow("processing") << Screen::Processing << QSize(1000, 700) << 0;
-        QTest::newRow("dashboard at the least size") << Screen::Dashboard << QSize(800, 600) << 1;
-        QTest::newRow("dashboard with room to spare") << Screen::Dashboard << QSize(1400, 1600) << 0;
-    }
-
-    void screenReadersFindEachElementOnce()
-    {
-        QFETCH(Screen, screen);
-        QFETCH(QSize, size);
-        QFETCH(int, scrollBars);
-        QQuickWindow* window = open();
-        window->resize(size);
-        AppViewModel* model = WindowManager::viewModel(window);
-        if (screen == Screen::Dashboard) {
-            model->processURLs(tree_.dropped);
-            QTRY_VERIFY(findItem(window, "dashboard") != nullptr && !model->isProcessing());
-        } else if (screen == Screen::Processing) {
-            model->processURLs({QUrl::fromLocalFile(manyPhotos_.path())});
-        }
-        grab(window); // lays the view out
-        // A screen reader turns on the accessibility of Qt's own controls that exist.
+        // Maximise is named for what it does next.
         QAccessible::setActive(true);
         const auto stopAccessibility = qScopeGuard([] { QAccessible::setActive(false); });
-        int bars = 0, buttons = 0;
-        for (QAccessibleInterface* node : accessibleTree(QAccessible::queryAccessibleInterface(window))) {
-            const QStringList actions =
-                node->actionInterface() != nullptr ? node->actionInterface()->actionNames() : QStringList();
-            const QString what = QString("%1 (role %2): %3")
-                                     .arg(node->text(QAccessible::Name), QString::number(node->role()),
-                                          actions.join(QStringLiteral(", ")));
-            QVERIFY2(!node->text(QAccessible::Name).isEmpty() && !node->state().invisible, qPrintable(what));
-            QVERIFY2(QSet<QString>(actions.begin(), actions.end()).size() == actions.size(),
-                     qPrintable(what));
-            bars += node->role() == QAccessible::ScrollBar;
-            buttons += node->role() == QAccessible::Button;
-        }
-        QCOMPARE(bars, scrollBars);
-        QCOMPARE(buttons, 4); // Browse Files or Restart, and the window's three controls
+        QQuickItem* maximise = findItem(window, "maximiseControl");
+        for (const auto& [name, visibility, maximiseName] :
+             {std::tuple{"maximiseControl", QWindow::Maximized, "Restore"},
+              {"minimiseControl", QWindow::Minimized, "Maximize"},
+              {"closeControl", QWindow::Hidden, ""}})
+            if (QQuickItem* control = findItem(window, name)) {
+                QCOMPARE(QAccessible::queryAccessibleInterface(control)->role(), QAccessible::Button);
+                press(window, control, Way::Press);
+                if (visibility == QWindow::Hidden) {
+                    QTRY_VERIFY(manager.windows().isEmpty());
+                    break;
+                }
+                QTRY_COMPARE(window->visibility(), visibility);
+                if (maximise != nullptr)
+                    QCOMPARE(QAccessible::queryAccessibleInterface(maximise)->text(QAccessible::Name),
+                             maximiseName);
+            }
     }
 
     // Qt Quick's text smoothing as fontconfig describes the screen: grey unless it names RGB sub-pixels.
@@ -831,9 +773,11 @@ class WindowTest : public QObject {
                 QAccessibleActionInterface::pressAction());
     }
 
-    QQuickWindow* open()
+    QQuickWindow* open() { return open(manager_); }
+
+    static QQuickWindow* open(WindowManager& manager)
     {
-        QQuickWindow* window = manager_.newWindow();
+        QQuickWindow* window = manager.newWindow();
         window->resize(1000, 700);
         waitShown(window);
         return window;
