@@ -68,6 +68,13 @@ QStringList listedNames(QFileDialog* dialog)
     return names;
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size();
+}
+
 QRectF sceneRect(const QQuickItem* item)
 {
     return item->mapRectToScene(item->boundingRect());
@@ -76,7 +83,7 @@ QRectF sceneRect(const QQuickItem* item)
 // Whether the strip along the top shows only the background beside the window's controls.
 bool controlStripIsClear(QQuickWindow* window)
 {
-    const QImage image = grab(window);
+    const QImage image = grab(window).scaled(window->size()); // in the window's points
     const QRgb background = findItem(window, "background")->property("color").value<QColor>().rgb();
     const QRectF left = sceneRect(findItem(window, "leftControls")).adjusted(-4, -4, 4, 4);
     const QRectF right = sceneRect(findItem(window, "rightControls")).adjusted(-4, -4, 4, 4);
@@ -298,11 +305,15 @@ class WindowTest : public QObject {
                              theme->property("defaultFamily").toString()}));
             QVERIFY(QGuiApplication::platformName() == "offscreen" || QIcon::hasThemeIcon("folder"));
             dialog->setDirectory(photos_.path());
+            QTRY_COMPARE(listedNames(dialog), (QStringList{"B.JPG", "a.jpg", "trip"}));
+            // Typed names enable Open; one click on it, as the window system delivers it, or Return takes
+            // them.
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             name->setText(QStringLiteral("\"a.jpg\" \"trip\""));
+            const auto* openButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
             if (in == Way::Mouse)
-                QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
-                                  Qt::LeftButton);
+                QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {},
+                                  openButton->mapTo(dialog, openButton->rect().center()));
             else
                 QTest::keyClick(name, Qt::Key_Return);
         }
@@ -310,7 +321,7 @@ class WindowTest : public QObject {
         QVERIFY(in != Way::Drop || (dimmed && !reacted && atRest && unread.isEmpty()));
         QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive());
         QCOMPARE(findItem(window, "photoCount")->property("text").toString(),
-                 QString::number(model->processedImageCount()));
+                 QString::number(in == Way::Drop ? tree_.photoCount : 3)); // a.jpg and the two photos in trip
         const auto* flick = findItem(window, "scroll")->property("contentItem").value<QQuickItem*>();
         QTest::keyClick(window, Qt::Key_End);
         QVERIFY(flick->property("contentY").toReal() > 0);
@@ -382,25 +393,17 @@ class WindowTest : public QObject {
         QTRY_VERIFY(openDialog() == nullptr && window->isActive());
         QTRY_VERIFY(findItem(window, "browseButton")->property("visualFocus").toBool());
 
-        // A click opens it again where it was: JPEG names and folders are listed, and what is chosen is
-        // one run.
+        // A click opens it again where it was.
         QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(findItem(window, "browseButton")).toPoint());
         QTRY_VERIFY((dialog = openDialog()) != nullptr);
         QCOMPARE(dialog->directory().absolutePath(), trip.filePath(QStringLiteral(".edits")));
-        dialog->setDirectory(photos_.path());
-        QTRY_COMPARE(listedNames(dialog), (QStringList{"B.JPG", "a.jpg", "trip"}));
+        dialog->reject();
+        // Its photos are its own. Ctrl+W during a run closes the window and its model, which ends the run's
+        // reads; the first window takes over.
         QSignalSpy processing(model, &AppViewModel::isProcessingChanged);
-        name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        // Typed names enable Open, and one click on it, as the window system delivers it, takes them.
-        name->setText(QStringLiteral("\"a.jpg\" \"trip\""));
-        openButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
-        QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {},
-                          openButton->mapTo(dialog, openButton->rect().center()));
+        model->processURLs(tree_.dropped);
         QTRY_COMPARE(processing.count(), 2);
-        QCOMPARE(model->processedImageCount(), 3); // a.jpg and the two photos inside trip
-        QVERIFY(findItem(first, "dropZone") != nullptr);
-        // Ctrl+W during a run closes the window and its model, which ends the run's reads; the first
-        // window takes over.
+        QVERIFY(findItem(window, "dashboard") != nullptr && findItem(first, "dropZone") != nullptr);
         model->processURLs(QList<QUrl>(20, QUrl::fromLocalFile(manyPhotos_.path())));
         const QPointer<AppViewModel> closing = model;
         QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
@@ -438,12 +441,9 @@ class WindowTest : public QObject {
         QStringList machines;
         for (const UserPlace& volume : MountedVolumes().places())
             machines.append(volume.name);
-        QVERIFY(QDir().mkpath(gtk));
-        QFile bookmarks(gtk + "/bookmarks");
-        QVERIFY(bookmarks.open(QIODevice::WriteOnly));
-        bookmarks.write("sftp://127.0.0.1/photos Remote\n" + QUrl::fromLocalFile(photos_.path()).toEncoded() +
-                        " Holiday 2026\n");
-        bookmarks.close();
+        QVERIFY(writeFile(gtk + "/bookmarks", "sftp://127.0.0.1/photos Remote\n" +
+                                                  QUrl::fromLocalFile(photos_.path()).toEncoded() +
+                                                  " Holiday 2026\n"));
         for (const auto& [picturesExist, start] : {std::pair{false, QDir::homePath()}, {true, pictures}}) {
             QVERIFY(!picturesExist || QDir().mkpath(pictures));
             QTest::keySequence(open(), QKeySequence::Open);
@@ -478,22 +478,19 @@ class WindowTest : public QObject {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("german");
-        QTest::newRow("Samba") << "smb-share:server=127.0.0.1,share=photos"
-                               << "photos on 127.0.0.1" << false;
-        QTest::newRow("Samba in German") << "smb-share:server=127.0.0.1,share=photos"
-                                         << "photos auf 127.0.0.1" << true;
-        QTest::newRow("Samba, escaped, as a user")
-            << "smb-share:domain=WORK,server=nas,share=holiday%20photos,user=ann"
-            << "holiday photos on nas" << false;
-        QTest::newRow("FTP, other keys passed over") << "ftp:host=127.0.0.1,port=2121"
-                                                     << "127.0.0.1" << false;
-        QTest::newRow("SFTP as a user") << "sftp:host=%5B%3A%3A1%5D,user=ann"
-                                        << "ann on [::1]" << false;
-        QTest::newRow("MTP") << "mtp:host=Google_Pixel_7_2A1B"
-                             << "Google Pixel 7 2A1B" << false;
+        const auto row = [](const char* tag, const char* folder, const char* name, bool german = false) {
+            QTest::newRow(tag) << QString(folder) << QString(name) << german;
+        };
+        row("Samba", "smb-share:server=127.0.0.1,share=photos", "photos on 127.0.0.1");
+        row("Samba in German", "smb-share:server=127.0.0.1,share=photos", "photos auf 127.0.0.1", true);
+        row("Samba, escaped, as a user", "smb-share:domain=WORK,server=nas,share=holiday%20photos,user=ann",
+            "holiday photos on nas");
+        row("FTP, other keys passed over", "ftp:host=127.0.0.1,port=2121", "127.0.0.1");
+        row("SFTP as a user", "sftp:host=%5B%3A%3A1%5D,user=ann", "ann on [::1]");
+        row("MTP", "mtp:host=Google_Pixel_7_2A1B", "Google Pixel 7 2A1B");
         for (const char* unknown :
              {"google-drive:host=gmail.com,user=ann", "smb-share:share=photos", "photos", ""})
-            QTest::newRow(unknown) << unknown << unknown << false;
+            row(unknown, unknown, unknown);
     }
 
     void gvfsMountsHaveTheFileManagersNames()
@@ -594,33 +591,27 @@ class WindowTest : public QObject {
         const auto gnome = [](const char* layout) {
             return "[org/gnome/desktop/wm/preferences]\nbutton-layout='" + QByteArray(layout) + "'\n";
         };
-        QTest::newRow("no desktop: all three at the right")
-            << QByteArray() << QByteArray() << QStringList{} << all;
-        QTest::newRow("another desktop") << QByteArray("XFCE") << QByteArray() << QStringList{} << all;
-        QTest::newRow("KDE without a kwinrc") << QByteArray("KDE") << QByteArray() << QStringList{} << all;
-        QTest::newRow("KDE: both sides, other letters passed over")
-            << QByteArray("KDE") << kde("MXS", "HAIX") << QStringList{"close"}
-            << QStringList{"maximize", "minimize"};
-        QTest::newRow("KDE: close alone at the right")
-            << QByteArray("KDE") << kde("", "X") << QStringList{} << QStringList{"close"};
-        QTest::newRow("KDE: none, Browse Files a lone stop")
-            << QByteArray("KDE") << kde("", "") << QStringList{} << QStringList{};
-        QTest::newRow("GNOME among other names")
-            << QByteArray("ubuntu:GNOME") << gnome("close,minimize:appmenu")
-            << QStringList{"close", "minimize"} << QStringList{};
-        QTest::newRow("GNOME: at the left, close first")
-            << QByteArray("GNOME") << gnome("close,minimize,maximize")
-            << QStringList{"close", "minimize", "maximize"} << QStringList{};
-        QTest::newRow("GNOME: all at the right")
-            << QByteArray("GNOME") << gnome("appmenu:minimize,maximize,close") << QStringList{} << all;
-        QTest::newRow("GNOME: a colon alone")
-            << QByteArray("GNOME") << gnome(":") << QStringList{} << QStringList{};
-        QTest::newRow("GNOME: spaces, spacers and repeats")
-            << QByteArray("GNOME") << gnome(" close , spacer:minimize,close,maximize ")
-            << QStringList{"close"} << QStringList{"minimize", "maximize"};
-        QTest::newRow("GNOME: a second colon makes an unknown name")
-            << QByteArray("GNOME") << gnome("close:minimize:maximize") << QStringList{"close"}
-            << QStringList{};
+        const auto row = [](const char* tag, const char* desktop, const QByteArray& settings,
+                            const QStringList& left, const QStringList& right) {
+            QTest::newRow(tag) << QByteArray(desktop) << settings << left << right;
+        };
+        row("no desktop: all three at the right", "", "", {}, all);
+        row("another desktop", "XFCE", "", {}, all);
+        row("KDE without a kwinrc", "KDE", "", {}, all);
+        row("KDE: both sides, other letters passed over", "KDE", kde("MXS", "HAIX"), {"close"},
+            {"maximize", "minimize"});
+        row("KDE: close alone at the right", "KDE", kde("", "X"), {}, {"close"});
+        row("KDE: none, Browse Files a lone stop", "KDE", kde("", ""), {}, {});
+        row("GNOME among other names", "ubuntu:GNOME", gnome("close,minimize:appmenu"), {"close", "minimize"},
+            {});
+        row("GNOME: at the left, close first", "GNOME", gnome("close,minimize,maximize"),
+            {"close", "minimize", "maximize"}, {});
+        row("GNOME: all at the right", "GNOME", gnome("appmenu:minimize,maximize,close"), {}, all);
+        row("GNOME: a colon alone", "GNOME", gnome(":"), {}, {});
+        row("GNOME: spaces, spacers and repeats", "GNOME", gnome(" close , spacer:minimize,close,maximize "),
+            {"close"}, {"minimize", "maximize"});
+        row("GNOME: a second colon makes an unknown name", "GNOME", gnome("close:minimize:maximize"),
+            {"close"}, {});
     }
 
     void controlsSitWhereTheDesktopPutsThem()
@@ -640,12 +631,9 @@ class WindowTest : public QObject {
             QDir(config.filePath("glib-2.0")).removeRecursively();
         });
         qputenv("XDG_CURRENT_DESKTOP", desktop);
-        const QString file = desktop == "KDE" ? "kwinrc" : "glib-2.0/settings/keyfile";
-        QVERIFY(settings.isEmpty() || config.mkpath(QFileInfo(file).path()));
-        QFile out(config.filePath(file));
-        QVERIFY(settings.isEmpty() ||
-                (out.open(QIODevice::WriteOnly) && out.write(settings) == settings.size()));
-        out.close();
+        QVERIFY(
+            settings.isEmpty() ||
+            writeFile(config.filePath(desktop == "KDE" ? "kwinrc" : "glib-2.0/settings/keyfile"), settings));
         // GSettings' back end watches its file and may only now see it.
         QTRY_COMPARE(ControlLayout::ofDesktop(), (ControlLayout{left, right}));
 
