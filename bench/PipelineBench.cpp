@@ -133,7 +133,9 @@ RunFigures pipeline(const std::vector<fs::path>& drops)
         figures.maxStallMs = std::max(figures.maxStallMs, msSince(lastTick));
         lastTick = Clock::now();
     });
-    QObject::connect(&model, &AppViewModel::processedImagesChanged, [&] { publishStart = Clock::now(); });
+    // A publish begins as the first list is reset.
+    QObject::connect(model.topCameras(), &QAbstractItemModel::modelAboutToBeReset,
+                     [&] { publishStart = Clock::now(); });
     QEventLoop loop;
     QObject::connect(&model, &AppViewModel::isProcessingChanged, [&] {
         if (!model.isProcessing()) {

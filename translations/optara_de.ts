@@ -68,25 +68,16 @@
         <source>No data available</source>
         <translation>Keine Daten vorhanden</translation>
     </message>
-    <message>
-        <source>%1</source>
-        <translation>%1</translation>
-    </message>
-    <message>
-        <source>1 photo</source>
-        <translation>1 Foto</translation>
-    </message>
-    <message>
-        <source>%1 photos</source>
-        <translation>%1 Fotos</translation>
+    <message numerus="yes">
+        <source>%n photo(s)</source>
+        <translation>
+            <numerusform>%n Foto</numerusform>
+            <numerusform>%n Fotos</numerusform>
+        </translation>
     </message>
 </context>
 <context>
     <name>StatsDashboardView</name>
-    <message>
-        <source>%1</source>
-        <translation>%1</translation>
-    </message>
     <message>
         <source>Photos Analyzed</source>
         <translation>Fotos analysiert</translation>

@@ -8,8 +8,8 @@ namespace optara {
 
 // The interface's texts in a locale's language: our own catalogue, built into
 // the binary, and Qt's for the open panel when the system has it. Installed on
-// the application while this object lives; English stays where no catalogue
-// matches the locale.
+// the application while this object lives; English, with its plural forms,
+// stays where no catalogue matches the locale.
 class Translation {
   public:
     explicit Translation(const QLocale& locale);

@@ -1,6 +1,7 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import Optara.Ui
+import Optara.ViewModel
 
 // One ranked list as a card: a framed symbol and title, a heavy rule, then the
 // first ten rows as labelled bars, or "No data available" when the list is empty.
@@ -8,33 +9,23 @@ Item {
     id: card
 
     property string title: ""
-    // Ranked rows, each {label, count}; only the first ten are drawn.
-    property var items: []
+    // The ranked rows; only the first ten are drawn.
+    property StatListModel items
     property string icon: ""
 
     readonly property int maximumRows: 10
-    readonly property var shownRows: Array.isArray(items) ? items.slice(0, maximumRows)
-                                                          : (items && items.length !== undefined
-                                                             ? Array.prototype.slice.call(items, 0, maximumRows) : [])
-    readonly property real scaleMaximum: {
-        let greatest = -Infinity
-        for (let i = 0; i < shownRows.length; ++i)
-            greatest = Math.max(greatest, Number(shownRows[i].count))
-        return shownRows.length > 0 ? greatest : 1.0
-    }
+    // The greatest count among the shown rows; the rows past them take no part.
+    readonly property real scaleMaximum: shownRows.count > 0 ? shownRows.greatestCount : 1.0
     readonly property real innerWidth: width - 64
     // The end of each bar line kept for the 12 of spacing and the count: at least 60,
     // more when a shown count is wider, so every count ends inside the line while
-    // the bars keep their proportions.
-    readonly property real countReserve: {
-        let widest = 0
-        for (let i = 0; i < shownRows.length; ++i)
-            widest = Math.max(widest, countMetrics.advanceWidth(countText(shownRows[i].count)))
-        return Math.max(60, 12 + Math.ceil(widest))
-    }
+    // the bars keep their proportions. Digits share one width, so the greatest
+    // count is the widest.
+    readonly property real countReserve:
+        Math.max(60, 12 + Math.ceil(countMetrics.advanceWidth(countText(shownRows.greatestCount))))
 
     function countText(count) {
-        return qsTr("%1").arg(Math.trunc(Number(count)).toFixed(0))
+        return Number(count).toFixed(0)
     }
 
     // Bar width for a count over a bar line of width lineWidth; never below 4,
@@ -42,6 +33,12 @@ Item {
     function barWidth(count, maximum, lineWidth) {
         const w = Number(count) / Number(maximum) * (lineWidth - countReserve)
         return isNaN(w) ? 4 : Math.max(w, 4)
+    }
+
+    ShownRows {
+        id: shownRows
+        list: card.items
+        limit: card.maximumRows
     }
 
     FontMetrics {
@@ -119,7 +116,7 @@ Item {
 
         Item {
             objectName: "emptyState"
-            visible: card.shownRows.length === 0
+            visible: shownRows.count === 0
             width: parent.width
             height: visible ? emptyText.implicitHeight + 120 : 0
 
@@ -141,7 +138,7 @@ Item {
 
         Item {
             objectName: "rowsArea"
-            visible: card.shownRows.length > 0
+            visible: shownRows.count > 0
             width: parent.width
             height: visible ? rows.implicitHeight + 8 : 0
 
@@ -152,26 +149,25 @@ Item {
                 spacing: 24
 
                 Repeater {
-                    model: card.shownRows
+                    model: shownRows
 
                     Column {
                         id: row
                         objectName: "statRow"
-                        required property var modelData
-                        readonly property real barWidth: card.barWidth(modelData.count, card.scaleMaximum, width)
+                        required property string label
+                        required property real count
+                        readonly property real barWidth: card.barWidth(count, card.scaleMaximum, width)
                         width: rows.width
                         spacing: 8
                         Accessible.role: Accessible.ListItem
                         // Read as said: "Canon EOS 20D, 3 photos".
-                        Accessible.name: rowLabel.text + ", "
-                                         + (Number(modelData.count) === 1 ? qsTr("1 photo")
-                                                                          : qsTr("%1 photos").arg(rowCount.text))
+                        Accessible.name: rowLabel.text + ", " + qsTr("%n photo(s)", "", count)
 
                         Text {
                             id: rowLabel
                             objectName: "rowLabel"
                             width: parent.width
-                            text: String(row.modelData.label)
+                            text: row.label
                             textFormat: Text.PlainText
                             font.family: Theme.defaultFamily
                             font.pixelSize: 16
@@ -197,7 +193,7 @@ Item {
                                 objectName: "rowCount"
                                 x: row.barWidth + 12
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: card.countText(row.modelData.count)
+                                text: card.countText(row.count)
                                 font: countMetrics.font
                                 color: Theme.neoText
                             }

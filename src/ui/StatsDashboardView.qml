@@ -103,7 +103,7 @@ Item {
                     Text {
                         id: countText
                         objectName: "photoCount"
-                        text: qsTr("%1").arg(root.photoCount.toFixed(0))
+                        text: root.photoCount.toFixed(0)
                         Accessible.ignored: true
                         font.family: Theme.monospacedFamily
                         font.pixelSize: Theme.title

@@ -8,9 +8,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
-#include <QString>
 #include <QThreadPool>
-#include <QVariantMap>
 
 #include <algorithm>
 #include <climits>
@@ -22,20 +20,6 @@ namespace fs = std::filesystem;
 namespace optara {
 
 namespace {
-
-QVariantList toVariantList(const std::vector<StatItem>& items)
-{
-    QVariantList list;
-    list.reserve(static_cast<qsizetype>(items.size()));
-    for (const StatItem& item : items) {
-        list.append(QVariantMap{
-            {QStringLiteral("label"),
-             QString::fromUtf8(item.label().data(), static_cast<qsizetype>(item.label().size()))},
-            {QStringLiteral("count"), QVariant::fromValue<qint64>(item.count())},
-        });
-    }
-    return list;
-}
 
 // Ranking and freeing run on Qt's global pool, apart from the runs' threads.
 //
@@ -54,12 +38,19 @@ template <typename... Held> void freeOnWorker(Held&&... held)
 
 AppViewModel::AppViewModel(QObject* parent) : QObject(parent), tally_(std::make_shared<const StatsTally>())
 {
+    for (StatListModel& list : lists_)
+        list.setParent(this);
 }
 
 AppViewModel::~AppViewModel()
 {
     runs_.clear();
-    freeOnWorker(std::move(processedImages_), std::move(finished_), std::move(tally_), std::move(lists_));
+    // Lists emptied as their model goes announce nothing: their observers go too.
+    for (StatListModel& list : lists_)
+        list.blockSignals(true);
+    Lists lists;
+    StatListModel::replaceTogether(listModels(), lists);
+    freeOnWorker(std::move(processedImages_), std::move(finished_), std::move(tally_), std::move(lists));
 }
 
 bool AppViewModel::isProcessing() const
@@ -77,24 +68,32 @@ int AppViewModel::processedImageCount() const
     return static_cast<int>(std::min<std::size_t>(processedImages_.size(), INT_MAX));
 }
 
-QVariantList AppViewModel::topCameras() const
+StatListModel* AppViewModel::topCameras()
 {
-    return lists_[static_cast<std::size_t>(StatList::Cameras)];
+    return &lists_[static_cast<std::size_t>(StatList::Cameras)];
 }
 
-QVariantList AppViewModel::topLenses() const
+StatListModel* AppViewModel::topLenses()
 {
-    return lists_[static_cast<std::size_t>(StatList::Lenses)];
+    return &lists_[static_cast<std::size_t>(StatList::Lenses)];
 }
 
-QVariantList AppViewModel::topFocalLengths() const
+StatListModel* AppViewModel::topFocalLengths()
 {
-    return lists_[static_cast<std::size_t>(StatList::FocalLengths)];
+    return &lists_[static_cast<std::size_t>(StatList::FocalLengths)];
 }
 
-QVariantList AppViewModel::topApertures() const
+StatListModel* AppViewModel::topApertures()
 {
-    return lists_[static_cast<std::size_t>(StatList::Apertures)];
+    return &lists_[static_cast<std::size_t>(StatList::Apertures)];
+}
+
+std::array<StatListModel*, allStatLists.size()> AppViewModel::listModels()
+{
+    std::array<StatListModel*, allStatLists.size()> models;
+    for (std::size_t i = 0; i < lists_.size(); ++i)
+        models[i] = &lists_[i];
+    return models;
 }
 
 void AppViewModel::processURLs(const QList<QUrl>& urls)
@@ -120,10 +119,9 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
 void AppViewModel::clearData()
 {
     ++clears_;
-    freeOnWorker(std::exchange(processedImages_, {}),
-                 std::exchange(tally_, std::make_shared<const StatsTally>()));
-    emit processedImagesChanged();
-    refreshStats({});
+    PhotoList photos;
+    refreshStats({}, [&] { photos = std::exchange(processedImages_, {}); });
+    freeOnWorker(std::move(photos), std::exchange(tally_, std::make_shared<const StatsTally>()));
 }
 
 fs::path AppViewModel::localPath(const QUrl& url)
@@ -155,7 +153,7 @@ void AppViewModel::rankNext()
         tally->append(*batch);
         Lists lists;
         for (StatList list : allStatLists)
-            lists[static_cast<std::size_t>(list)] = toVariantList(tally->ranked(list));
+            lists[static_cast<std::size_t>(list)] = tally->ranked(list);
         // Through the application object, which outlives every model.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
@@ -179,31 +177,22 @@ void AppViewModel::ranked(std::uint64_t clears, std::shared_ptr<const StatsTally
 // The end of one run, in one stretch on the GUI thread.
 void AppViewModel::publish(std::shared_ptr<const StatsTally> tally, Lists lists)
 {
-    processedImages_.append(std::move(finished_.front().photos));
-    finished_.pop_front();
-    emit processedImagesChanged();
+    refreshStats(std::move(lists), [this] {
+        processedImages_.append(std::move(finished_.front().photos));
+        finished_.pop_front();
+    });
     freeOnWorker(std::exchange(tally_, std::move(tally)));
-    refreshStats(std::move(lists));
     if (--runsInFlight_ == 0) {
         isProcessing_ = false;
         emit isProcessingChanged();
     }
 }
 
-void AppViewModel::refreshStats(Lists lists)
+void AppViewModel::refreshStats(Lists lists, const std::function<void()>& alsoChange)
 {
-    const Lists old = lists_;
-    const std::pair<StatList, void (AppViewModel::*)()> changes[] = {
-        {StatList::Cameras, &AppViewModel::topCamerasChanged},
-        {StatList::Lenses, &AppViewModel::topLensesChanged},
-        {StatList::FocalLengths, &AppViewModel::topFocalLengthsChanged},
-        {StatList::Apertures, &AppViewModel::topAperturesChanged}};
-    for (const auto& [list, changed] : changes) {
-        const auto index = static_cast<std::size_t>(list);
-        lists_[index] = std::move(lists[index]);
-        emit(this->*changed)();
-    }
-    freeOnWorker(old);
+    StatListModel::replaceTogether(listModels(), lists, alsoChange);
+    emit processedImagesChanged();
+    freeOnWorker(std::move(lists));
 }
 
 } // namespace optara

@@ -2,17 +2,19 @@
 
 #include "ImageMetadata.h"
 #include "PhotoList.h"
+#include "StatList.h"
+#include "StatListModel.h"
 
 #include <QList>
 #include <QObject>
 #include <QUrl>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -29,11 +31,11 @@ class AppViewModel : public QObject {
     QML_ELEMENT
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(int processedImageCount READ processedImageCount NOTIFY processedImagesChanged)
-    // Each list holds maps with "label" (text) and "count" (number).
-    Q_PROPERTY(QVariantList topCameras READ topCameras NOTIFY topCamerasChanged)
-    Q_PROPERTY(QVariantList topLenses READ topLenses NOTIFY topLensesChanged)
-    Q_PROPERTY(QVariantList topFocalLengths READ topFocalLengths NOTIFY topFocalLengthsChanged)
-    Q_PROPERTY(QVariantList topApertures READ topApertures NOTIFY topAperturesChanged)
+    // The ranked lists; each is reset whole when it changes.
+    Q_PROPERTY(optara::StatListModel* topCameras READ topCameras CONSTANT)
+    Q_PROPERTY(optara::StatListModel* topLenses READ topLenses CONSTANT)
+    Q_PROPERTY(optara::StatListModel* topFocalLengths READ topFocalLengths CONSTANT)
+    Q_PROPERTY(optara::StatListModel* topApertures READ topApertures CONSTANT)
 
   public:
     explicit AppViewModel(QObject* parent = nullptr);
@@ -42,10 +44,10 @@ class AppViewModel : public QObject {
     bool isProcessing() const;
     const PhotoList& processedImages() const;
     int processedImageCount() const;
-    QVariantList topCameras() const;
-    QVariantList topLenses() const;
-    QVariantList topFocalLengths() const;
-    QVariantList topApertures() const;
+    StatListModel* topCameras();
+    StatListModel* topLenses();
+    StatListModel* topFocalLengths();
+    StatListModel* topApertures();
 
     // Takes local file or folder URLs; returns at once with isProcessing true.
     Q_INVOKABLE void processURLs(const QList<QUrl>& urls);
@@ -54,17 +56,13 @@ class AppViewModel : public QObject {
   signals:
     void isProcessingChanged();
     void processedImagesChanged();
-    void topCamerasChanged();
-    void topLensesChanged();
-    void topFocalLengthsChanged();
-    void topAperturesChanged();
 
   private:
     // The location's bytes as the file system knows them, or empty for a
     // URL that names no local file.
     static std::filesystem::path localPath(const QUrl& url);
 
-    using Lists = std::array<QVariantList, 4>;
+    using Lists = std::array<std::vector<StatItem>, allStatLists.size()>;
     struct Batch {
         std::vector<ImageMetadata> photos;
         std::shared_ptr<const StatsTally> tally;
@@ -78,11 +76,13 @@ class AppViewModel : public QObject {
     void rankNext();
     void ranked(std::uint64_t clears, std::shared_ptr<const StatsTally> tally, Lists lists);
     void publish(std::shared_ptr<const StatsTally> tally, Lists lists);
-    void refreshStats(Lists lists);
+    std::array<StatListModel*, allStatLists.size()> listModels();
+    // Replaces the lists, with whatever else changes alongside them.
+    void refreshStats(Lists lists, const std::function<void()>& alsoChange);
 
     bool isProcessing_ = false;
     PhotoList processedImages_;
-    Lists lists_;
+    std::array<StatListModel, allStatLists.size()> lists_;
     // The counts behind the lists, over processedImages in order.
     std::shared_ptr<const StatsTally> tally_;
     std::deque<Batch> finished_; // runs waiting to be published, oldest first

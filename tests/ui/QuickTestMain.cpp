@@ -1,8 +1,11 @@
 #include "DragHelper.h"
+#include "StatListModel.h"
 #include "SymbolArtwork.h"
+#include "Translation.h"
 #include "WindowDriver.h"
 
 #include <QAnimationDriver>
+#include <QLocale>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTemporaryDir>
@@ -48,12 +51,25 @@ class AnimationClock : public QAnimationDriver {
 };
 
 // The views module, desktop drags (DragEvents), a drop of made-up photos (photoTree), the animation
-// clock (animationClock) and the count of symbols parsed (symbolParses()) for the QML tests.
+// clock (animationClock), the count of symbols parsed (symbolParses()) and ranked lists of any rows
+// (statList()) for the QML tests, with the app's English texts.
 class Setup : public QObject {
     Q_OBJECT
 
   public:
     Q_INVOKABLE int symbolParses() const { return optara::SymbolArtwork::shared().parses(); }
+
+    // A list of rows given as {label, count}, owned by the caller.
+    Q_INVOKABLE optara::StatListModel* statList(const QVariantList& rows) const
+    {
+        std::vector<optara::StatItem> items;
+        for (const QVariant& row : rows)
+            items.emplace_back(row.toMap().value("label").toString().toStdString(),
+                               row.toMap().value("count").toLongLong());
+        auto* list = new optara::StatListModel;
+        optara::StatListModel::replaceTogether(std::array{list}, std::span(&items, 1));
+        return list;
+    }
 
   public slots:
     void qmlEngineAvailable(QQmlEngine* engine)
@@ -69,6 +85,8 @@ class Setup : public QObject {
         clock.install();
         engine->rootContext()->setContextProperty("animationClock", &clock);
         engine->rootContext()->setContextProperty("setup", this);
+        const auto* english = new optara::Translation(QLocale::c());
+        connect(engine, &QObject::destroyed, [english] { delete english; });
     }
 };
 

@@ -331,7 +331,7 @@ class WindowTest : public QObject {
             QTest::keyClick(window, Qt::Key_Tab);
         press(window, findItem(window, "restartButton"), restart);
         QTRY_VERIFY((browse = findItem(window, "browseButton")) != nullptr);
-        QVERIFY(browse->hasActiveFocus() && model->topCameras().isEmpty());
+        QVERIFY(browse->hasActiveFocus() && model->topCameras()->rowCount() == 0);
         QCOMPARE(browse->property("visualFocus").toBool(), restart == Way::Keys);
         QAccessible::setActive(false);
         // The window's panel opens where it last was, although the zone was rebuilt.
@@ -742,6 +742,13 @@ class WindowTest : public QObject {
                 QVERIFY2((texts[i] == english[i]) == (!german || unchanged_.contains(english[i])),
                          qPrintable(locale.name() + ": " + english[i] + " -> " + texts[i]));
         }
+        // A row's photos in each plural form, as its card asks for them.
+        for (const auto& [locale, one, many] : {std::tuple{QLocale::c(), "1 photo", "2 photos"},
+                                                {QLocale(QLocale::German), "1 Foto", "2 Fotos"}}) {
+            const Translation translation(locale);
+            QCOMPARE(QCoreApplication::translate("StatCard", "%n photo(s)", nullptr, 1), QString(one));
+            QCOMPARE(QCoreApplication::translate("StatCard", "%n photo(s)", nullptr, 2), QString(many));
+        }
     }
 
   private:
@@ -781,7 +788,7 @@ class WindowTest : public QObject {
         texts += textsOf(window->contentItem());
         if (!QTest::qWaitFor([&] { return findItem(window, "dashboard") != nullptr; }, 60000))
             return {};
-        findItem(window, "lensesCard")->setProperty("items", QVariantList{});
+        findItem(window, "lensesCard")->setProperty("items", QVariant::fromValue(new StatListModel(window)));
         texts += textsOf(window->contentItem());
         for (const char* name : {"closeControl", "minimiseControl", "maximiseControl"})
             texts.append(findItem(window, name)->property("label").toString());
@@ -795,10 +802,10 @@ class WindowTest : public QObject {
         unchanged_ = {QStringLiteral("1201"), QStringLiteral("Optara"), QStringLiteral("optara.app")};
         for (const UserPlace& volume : MountedVolumes().places())
             unchanged_ << volume.name; // what this machine has mounted, as it is named
-        for (const QVariantList& rows :
+        for (const StatListModel* list :
              {model->topCameras(), model->topLenses(), model->topFocalLengths(), model->topApertures()})
-            for (const QVariant& row : rows)
-                unchanged_ << row.toMap().value("label").toString() << row.toMap().value("count").toString();
+            for (const StatItem& row : list->items())
+                unchanged_ << QString::fromStdString(row.label()) << QString::number(row.count());
         return texts;
     }
 

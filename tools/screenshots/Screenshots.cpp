@@ -84,7 +84,8 @@ int main(int argc, char* argv[])
         window->resize(1200, std::max(860, int(height)));
         save(window, out, "dashboard");
         // Photos always fill every list, so the empty state is shown by emptying one card in place.
-        findItem(window, QStringLiteral("lensesCard"))->setProperty("items", QVariantList{});
+        findItem(window, QStringLiteral("lensesCard"))
+            ->setProperty("items", QVariant::fromValue(new optara::StatListModel(window)));
         save(window, out, "dashboard-empty-card");
     }
     if (written != 5)

@@ -146,7 +146,7 @@ Rectangle {
         function test_cardRows(data) {
             card.width = data.width
             const label = i => data.long ? "An extremely long lens name that cannot fit on one line of a card" : "Item " + i
-            card.items = data.counts.map((count, i) => ({ label: label(i), count: count }))
+            card.items = setup.statList(data.counts.map((count, i) => ({ label: label(i), count: count })))
             const shown = Array.prototype.filter.call(findChild(card, "rowsArea").children[0].children,
                                                       row => row.objectName === "statRow")
             compare(shown.length, data.bars.length)
@@ -170,6 +170,16 @@ Rectangle {
             const cards = ["camerasCard", "lensesCard", "focalLengthsCard", "aperturesCard"].map(
                 name => findChild(dashboard, name))
             verify(cards.every(card => findChild(card, "cardSymbol").available))
+            // Each card shows its own list's rows, in its order.
+            const lists = [dashboardModel.topCameras, dashboardModel.topLenses, dashboardModel.topFocalLengths,
+                           dashboardModel.topApertures]
+            cards.forEach((card, i) => {
+                const rows = Array.prototype.filter.call(findChild(card, "rowsArea").children[0].children,
+                                                         row => row.objectName === "statRow")
+                compare(rows.map(row => findChild(row, "rowLabel").text),
+                        [...Array(lists[i].rowCount()).keys()].map(
+                            row => lists[i].data(lists[i].index(row, 0), Qt.UserRole + 1)), card.objectName)
+            })
             // Cards of one grid row share their top edge though their heights differ.
             const [cameras, lenses, focalLengths] = cards
             verify(cameras.height < lenses.height && cameras.y === lenses.y && cameras.x < lenses.x)
