@@ -227,7 +227,7 @@ TEST(ExifReader, FieldsTakeOnlyTheirOwnKindOfValueInEitherByteOrder)
         {Ascii, std::vector<double>(20000, 'x'), std::string(20000, 'x') + "|-|-"}, // a long text
     };
     // clang-format on
-    for (const ByteOrder order : {ByteOrder::Little, ByteOrder::Big}) {
+    for (const ByteOrder order : {ByteOrder::Little, ByteOrder::Big})
         for (const auto& [type, values, expected] : cases) {
             SCOPED_TRACE(::testing::Message() << (order == ByteOrder::Little ? "II " : "MM ") << type);
             Ifd exif;
@@ -237,7 +237,6 @@ TEST(ExifReader, FieldsTakeOnlyTheirOwnKindOfValueInEitherByteOrder)
             ASSERT_TRUE(f);
             EXPECT_EQ(show(f->lensModel) + "|" + show(f->exposureTime) + "|" + show(f->iso), expected);
         }
-    }
 }
 
 // mktime settles a repeated hour by the offset its previous call used, so it

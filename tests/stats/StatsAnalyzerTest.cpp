@@ -132,10 +132,9 @@ TEST(StatsTally, PartsAndBatchesRankAsTheWholeListReadInOrder)
                                  rows(stats.topFocalLengths(held)), rows(stats.topApertures(held))};
     };
     const auto ranked = [](const optara::StatsTally& tally) {
-        std::vector<Rows> result;
-        for (optara::StatList list : optara::allStatLists)
-            result.push_back(rows(tally.ranked(list)));
-        return result;
+        using enum optara::StatList;
+        return std::vector<Rows>{rows(tally.ranked(Cameras)), rows(tally.ranked(Lenses)),
+                                 rows(tally.ranked(FocalLengths)), rows(tally.ranked(Apertures))};
     };
     const std::tuple<const char*, std::vector<std::size_t>, std::size_t> cases[] = {
         // name, batch sizes in the order appended, part size
