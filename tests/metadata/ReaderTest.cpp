@@ -1,4 +1,6 @@
 #include "ExifReader.h"
+#include "FileWindow.h"
+#include "JpegReader.h"
 #include "LocalTime.h"
 #include "MetadataReader.h"
 #include "PhotoBuilder.h"
@@ -18,6 +20,7 @@
 #include <new>
 #include <regex>
 #include <sstream>
+#include <unistd.h>
 
 // Bytes allocated by this test binary, so that a read's memory can be measured.
 static std::atomic<std::uint64_t> allocatedBytes{0};
@@ -204,6 +207,21 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
             EXPECT_EQ(describe(exif::readFields(bytes)), expected);
         }
     }
+}
+
+// A file that refuses pread, as gvfs serves FTP through FUSE, is read on as a
+// stream past what the marker walk steps over.
+TEST(ExifReader, ReadsAFileThatRefusesPreadForwardOnly)
+{
+    const TiffBuilder b;
+    const Bytes photo = jpeg({segment(0xE2, Bytes(20000)), exifSegment(b.block({b.ascii(0x010F, "Acme")}))});
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    EXPECT_EQ(::write(ends[1], photo.data(), photo.size()), ssize_t(photo.size()));
+    ::close(ends[1]);
+    exif::FileWindow file(ends[0], photo.size());
+    EXPECT_EQ(describe(exif::readJpeg(file)), "Acme|-|-|-|-|-|-|-");
+    ::close(ends[0]);
 }
 
 // Each value, under the lens, exposure time and ISO tags at once: a field
