@@ -12,16 +12,11 @@ namespace {
 using Text = std::optional<std::string_view>;
 using namespace std::literals;
 
-ImageMetadata photoAt(std::string_view url, Text make = "Acme", Text model = "Z7", Text lens = "Zoom",
-                      std::optional<double> focal = 50)
+ImageMetadata photo(Text make, Text model, Text lens = "Zoom", std::string_view url = "/a.jpg",
+                    std::optional<double> focal = 50)
 {
     return ImageMetadata(url, make, model, lens, focal, 2.8, 400, 0.004,
                          ImageMetadata::TimePoint(1'700'000s));
-}
-
-ImageMetadata photo(Text make, Text model, Text lens = "Zoom", std::optional<double> focal = 50)
-{
-    return photoAt("/a.jpg", make, model, lens, focal);
 }
 
 // Empty, zero and odd bytes stay apart from absent, in texts and numbers alike.
@@ -68,17 +63,6 @@ TEST(Records, CameraAndLensNameRules)
         EXPECT_EQ(photo("Acme", "Z7", lens).lensName(), expected);
 }
 
-// Every construction draws a fresh id, so only copies are equal.
-TEST(Records, EqualityAndHashHoldOnlyBetweenCopies)
-{
-    const auto record = photo("Acme", "Z7", "Zoom", std::nan("")), copy = record;
-    EXPECT_TRUE(copy == record && std::hash<ImageMetadata>{}(copy) == std::hash<ImageMetadata>{}(record));
-    EXPECT_NE(photo("Acme", "Z7"), photo("Acme", "Z7"));
-    const StatItem item("Acme Z7", 3), itemCopy = item;
-    EXPECT_TRUE(itemCopy == item && std::hash<StatItem>{}(itemCopy) == std::hash<StatItem>{}(item));
-    EXPECT_NE(StatItem("Acme Z7", 3), item);
-}
-
 // Records built one after another on a thread share a block for each text
 // that recurs, and never one for texts whose bytes differ: each url and text
 // comes back as given, after records of other folders of the same size, of
@@ -99,7 +83,7 @@ TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
     std::vector<ImageMetadata> records;
     for (std::size_t i = 0; i < std::size(urls); ++i)
         std::apply(
-            [&](Text make, Text model, Text lens) { records.push_back(photoAt(urls[i], make, model, lens)); },
+            [&](Text make, Text model, Text lens) { records.push_back(photo(make, model, lens, urls[i])); },
             cameras[i % std::size(cameras)]);
     std::vector<Text> held;
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -116,25 +100,32 @@ TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
             }
 }
 
-// Copies and moves keep their texts when the original and every recent text of
-// the thread are gone and their memory is handed out again.
-TEST(Records, CopiesAndMovesOutliveTheOriginal)
+// Every construction draws a fresh id, so only copies are equal, with equal
+// hashes, NaN and all. Copies and moves keep their texts when the original and
+// every recent text of the thread are gone and their memory is handed out again.
+TEST(Records, OnlyCopiesAreEqualAndTheyOutliveTheOriginal)
 {
     const std::string url = "/p/" + std::string(40, 'n'), make(40, 'm'), model(40, 'o'), lens(40, 'l');
-    auto original = std::make_unique<ImageMetadata>(photoAt(url, make, model, lens));
+    auto original = std::make_unique<ImageMetadata>(photo(make, model, lens, url, std::nan("")));
     ImageMetadata copy = *original;
+    EXPECT_TRUE(copy == *original &&
+                std::hash<ImageMetadata>{}(copy) == std::hash<ImageMetadata>{}(*original));
     ImageMetadata assigned = photo({}, {});
     assigned = *original;
     ImageMetadata moved = std::move(*original);
     original.reset();
     for (int i = 0; i < 64; ++i) {
         const std::string other(40, static_cast<char>('0' + i));
-        photoAt("/p/" + other, other, other, other);
+        photo(other, other, other, "/p/" + other);
     }
     for (const ImageMetadata* r : {&copy, &assigned, &moved})
         EXPECT_EQ(std::tuple(r->url(), r->cameraMake(), r->cameraModel(), r->lensModel()),
                   std::tuple(url, Text(make), Text(model), Text(lens)));
     EXPECT_TRUE(copy == assigned && copy == moved);
+    EXPECT_NE(photo("Acme", "Z7"), photo("Acme", "Z7"));
+    const StatItem item("Acme Z7", 3), itemCopy = item;
+    EXPECT_TRUE(itemCopy == item && std::hash<StatItem>{}(itemCopy) == std::hash<StatItem>{}(item));
+    EXPECT_NE(StatItem("Acme Z7", 3), item);
 }
 
 } // namespace

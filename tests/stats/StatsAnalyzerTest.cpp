@@ -45,15 +45,12 @@ Rows rows(const std::vector<optara::StatItem>& items)
 TEST(StatsAnalyzer, LabelsOfOddValues)
 {
     const double big = 0x1p63, beyond = std::nextafter(-big, -inf);
-    const std::pair<std::optional<double>, std::string> focals[] = {{50.9, "50mm"},
-                                                                    {-0.7, "0mm"},
-                                                                    {-12.5, "-12mm"},
-                                                                    {big, "9223372036854775808mm"},
-                                                                    {beyond, "-9223372036854777856mm"},
-                                                                    {inf, "Unknown"},
-                                                                    {-inf, "Unknown"},
-                                                                    {nan, "Unknown"},
-                                                                    {{}, "Unknown"}};
+    // clang-format off
+    const std::pair<std::optional<double>, std::string> focals[] = {
+        {50.9, "50mm"}, {-0.7, "0mm"}, {-12.5, "-12mm"}, {big, "9223372036854775808mm"},
+        {beyond, "-9223372036854777856mm"}, {inf, "Unknown"}, {-inf, "Unknown"}, {nan, "Unknown"},
+        {{}, "Unknown"}};
+    // clang-format on
     for (const auto& [focal, label] : focals)
         EXPECT_EQ(rows(stats.topFocalLengths({withFocal(focal)})), (Rows{{label, 1}})) << focal.value_or(-1);
     for (const double aperture : {2.85, 2.25, 0.95, 11.0, 1e20, inf, std::numeric_limits<double>::max()}) {
@@ -135,10 +132,9 @@ TEST(StatsTally, PartsAndBatchesRankAsTheWholeListReadInOrder)
                                  rows(stats.topFocalLengths(held)), rows(stats.topApertures(held))};
     };
     const auto ranked = [](const optara::StatsTally& tally) {
-        std::vector<Rows> result;
-        for (optara::StatList list : optara::allStatLists)
-            result.push_back(rows(tally.ranked(list)));
-        return result;
+        using enum optara::StatList;
+        return std::vector<Rows>{rows(tally.ranked(Cameras)), rows(tally.ranked(Lenses)),
+                                 rows(tally.ranked(FocalLengths)), rows(tally.ranked(Apertures))};
     };
     const std::tuple<const char*, std::vector<std::size_t>, std::size_t> cases[] = {
         // name, batch sizes in the order appended, part size

@@ -108,7 +108,7 @@ Bytes jpeg(std::initializer_list<Bytes> segments)
     return concat({{0xFF, 0xD8}, concat(segments), tinyImage()});
 }
 
-static Bytes photoTiff(const PhotoFields& f, ByteOrder order)
+Bytes photoJpeg(const PhotoFields& f, ByteOrder order)
 {
     const TiffBuilder b{order};
     const auto text = [&](std::uint16_t tag, const std::optional<std::string>& v) {
@@ -126,20 +126,13 @@ static Bytes photoTiff(const PhotoFields& f, ByteOrder order)
              text(0xA434, f.lens)};
     for (Ifd* ifd : {&ifd0, &exif})
         std::erase_if(*ifd, [](const IfdEntry& e) { return e.tag == 0; });
-    return b.block(ifd0, exif.empty() ? std::nullopt : std::optional(exif));
-}
-
-Bytes photoJpeg(const PhotoFields& fields, ByteOrder order)
-{
-    return jpeg({exifSegment(photoTiff(fields, order))});
+    return jpeg({exifSegment(b.block(ifd0, exif.empty() ? std::nullopt : std::optional(exif)))});
 }
 
 void writeBytes(const std::filesystem::path& file, const Bytes& bytes)
 {
     std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out)
+    if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())).flush())
         throw std::runtime_error("cannot write " + file.string());
 }
 

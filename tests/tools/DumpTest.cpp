@@ -37,13 +37,10 @@ TEST(OptaraDump, OneJsonLinePerArgumentWhateverTheInput)
     const fs::path dir = fs::path(::testing::TempDir()) / ("optara-dump-" + std::to_string(::getpid()));
     fs::create_directories(dir / "folder.jpg");
     ::mkfifo((dir / "pipe.jpg").c_str(), 0600);
-    const std::vector<std::string> arguments{dir / "photo.jpg",
-                                             dir / "folder.jpg",
-                                             "/dev/zero",
-                                             dir / "empty.jpg",
-                                             dir / "missing.jpg",
-                                             dir / "pipe.jpg",
-                                             dir / "quote\"new\nline\xFF.jpg"};
+    std::vector<std::string> arguments; // an absolute name stays as it is
+    for (const char* name : {"photo.jpg", "folder.jpg", "/dev/zero", "empty.jpg", "missing.jpg", "pipe.jpg",
+                             "quote\"new\nline\xFF.jpg"})
+        arguments.push_back(dir / name);
     optara::testing::writeBytes(arguments[3], {});
     optara::testing::writeBytes(
         arguments[0], optara::testing::photoJpeg(
