@@ -130,9 +130,8 @@ struct SignalLog {
     }
 };
 
-// Counts the files opened in the folders of a folder from its construction
-// on, as the kernel reports them (inotify): more than any real count once it
-// has dropped events for being too many.
+// Counts the files opened in the folders of a folder since its construction,
+// as inotify reports them: past any real count once it has dropped events.
 struct FileOpenCounter {
     const exif::FileDescriptor fd{::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
     long count = 0;
@@ -164,8 +163,7 @@ long residentBytes()
     return resident * ::sysconf(_SC_PAGESIZE);
 }
 
-// Whether the first page of each file is in the page cache, '1' or '0' each;
-// dropped from it first where asked.
+// '1' for each file whose first page is in the page cache, else '0'; dropped first if asked.
 QByteArray headsInMemory(const std::vector<std::string>& files, bool drop = false)
 {
     QByteArray resident;
@@ -210,8 +208,7 @@ static char handOff;
 struct AcquireOnExit {
     ~AcquireOnExit() { __tsan_acquire(&handOff); }
 };
-// Each wrapped call releases before it is made; what the rest of the line
-// brings acquires after.
+// The declarations passed last come first, then the release, then the call.
 #define MARKED(Return, Symbol, Params, Args, ...)                                                            \
     extern "C" Return __real_##Symbol Params;                                                                \
     extern "C" Return __wrap_##Symbol Params                                                                 \
@@ -271,9 +268,8 @@ class AppViewModelTest : public QObject {
 void AppViewModelTest::initTestCase()
 {
     configureHeaps(); // as the app does
-    // The run's threads are niced below the GUI thread, for which a suite
-    // started at nice 19 leaves no room: its threads step back to 18 where
-    // they may (as root), before the first run reads the GUI thread's nice.
+    // The run's threads are niced below the GUI thread: at nice 19 there is no
+    // room, so threads step back to 18 where they may (as root) before a run.
     for (const auto& [thread, nice] : niceByThread())
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(std::stoi(thread)), std::min(nice, 18));
 #ifdef __SANITIZE_THREAD__
@@ -313,9 +309,8 @@ void AppViewModelTest::readersFollowTheTimeReadsWait()
     }
 }
 
-// Files whose pages the kernel has dropped are asked for at once, all of
-// them, unless the last is in memory: the run's files are then served from
-// memory and asking would only cost.
+// Files whose heads the kernel has dropped are asked for at once, all of them,
+// unless the last one's is in memory: then asking would only cost.
 void AppViewModelTest::readAheadAsksForTheHeadsOfFilesNotInMemory()
 {
     std::vector<std::string> files;
@@ -328,18 +323,15 @@ void AppViewModelTest::readAheadAsksForTheHeadsOfFilesNotInMemory()
     (void)MetadataReader::shared().readMetadata(files.back());
     readAhead(files);
     readAhead(std::span(files).first(8));
-    // A page counts as in memory once its read has ended; once the reads
-    // asked for last have, any asked for before have too.
+    // Once the reads asked for last have ended, any asked for before have.
     QTRY_COMPARE_WITH_TIMEOUT(headsInMemory(files).first(8), QByteArray(8, '1'), 30000);
     QCOMPARE(headsInMemory(files), QByteArray(8, '1') + QByteArray(7, '0') + '1');
 }
 
-// A model gone before its run reads, or while it reads, stops the reads, each
-// within its file; the tests after it find the threads and the event loop in
-// working order.
+// A model gone before its run reads, or while it reads, stops the reads; the
+// tests after it find the threads and the event loop in working order.
 void AppViewModelTest::destroyedWhileRunning()
 {
-    delete new AppViewModel;
     const int mentions = 30;
     for (const bool reading : {false, true}) {
         FileOpenCounter opens(big_);
@@ -354,12 +346,10 @@ void AppViewModelTest::destroyedWhileRunning()
     }
 }
 
-// A run's records are the reader's own, file by file in the walk's order and
-// once per mention, over real photos and files that fail as they are read
-// (gone since the walk, not openable, unreadable, a FIFO that must not block),
-// which stop no other read. The big folder, mentioned 30 times, has more files
-// than the readers' lanes take in a slice each, so slices end out of order.
-// The run's threads give way to the GUI thread, not the reverse.
+// A run's records are the reader's own, once per mention in the walk's order,
+// over files that fail as they are read (gone, not openable, unreadable, a FIFO
+// that must not block) and more than the lanes take in a slice each, so slices
+// end out of order. The run's threads give way to the GUI thread.
 void AppViewModelTest::recordsAreTheReadersOwnInTheWalksOrderBelowTheGuiThread()
 {
     const fs::path odd = root_ / "odd";
@@ -470,9 +460,8 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
     QVERIFY(log.listsMatched);
 }
 
-// Runs of a hundred thousand photos and a Restart each: what they held is
-// given back, not kept by the heaps of the threads that held it. The first
-// cycle brings in what the process keeps for good (threads, caches).
+// After each Restart what a run of a hundred thousand photos held is given back,
+// not kept by its threads' heaps; the first cycle brings in what stays (threads, caches).
 void AppViewModelTest::memoryIsGivenBackAfterRestart()
 {
 #ifdef __SANITIZE_THREAD__
@@ -492,10 +481,9 @@ void AppViewModelTest::memoryIsGivenBackAfterRestart()
     QCOMPARE_LT(residentBytes() - before, 12L << 20);
 }
 
-// A run over a share served by slowfs, a FUSE file system that answers each
-// listing, open and read after a set round trip. While the share answers
-// nothing, the reads wait and the GUI thread turns on; once it is gone, every
-// read fails at once and the run publishes what it read.
+// A share served by slowfs, a FUSE file system that answers after a set round
+// trip: while it answers nothing the reads wait and the GUI thread turns on;
+// once it is gone every read fails at once and the run publishes what it read.
 void AppViewModelTest::aShareThatStallsHoldsNoFrameAndOneThatGoesAwayEndsTheRun()
 {
     if (!fs::exists(OPTARA_SLOWFS))
@@ -514,8 +502,7 @@ void AppViewModelTest::aShareThatStallsHoldsNoFrameAndOneThatGoesAwayEndsTheRun(
     if (!QTest::qWaitFor([&] { return fs::exists(mount / "0"); }, 5000)) // the library shows through
         QSKIP("FUSE cannot be mounted here (needs /dev/fuse and the right to mount)");
 
-    // Once more files have been opened than the readers hold at once, some
-    // have been read whole; then every read waits on the share.
+    // Once more files are opened than the readers hold at once, some are read whole.
     FileOpenCounter opens(library);
     AppViewModel model;
     model.processURLs({fileUrl(mount)});
