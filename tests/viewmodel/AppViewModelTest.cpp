@@ -208,29 +208,32 @@ static char handOff;
 struct AcquireOnExit {
     ~AcquireOnExit() { __tsan_acquire(&handOff); }
 };
-// The declarations passed last come first, then the release, then the call.
-#define MARKED(Return, Symbol, Params, Args, ...)                                                            \
+extern "C" bool
+__real__ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBaseEN2Qt14ConnectionTypeEPv(
+    QObject*, QtPrivate::QSlotObjectBase*, Qt::ConnectionType, void*);
+extern "C" bool
+__wrap__ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBaseEN2Qt14ConnectionTypeEPv(
+    QObject* o, QtPrivate::QSlotObjectBase* call, Qt::ConnectionType type, void* ret)
+{
+    __tsan_release(&handOff);
+    const AcquireOnExit after;
+    return __real__ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBaseEN2Qt14ConnectionTypeEPv(
+        o, call, type, ret);
+}
+// A pooled task acquires where it begins.
+#define MARKED_START(Return, Symbol, Params, Args)                                                           \
     extern "C" Return __real_##Symbol Params;                                                                \
     extern "C" Return __wrap_##Symbol Params                                                                 \
     {                                                                                                        \
-        __VA_ARGS__;                                                                                         \
+        std::function<void()> marked = [job = std::move(job)] { return __tsan_acquire(&handOff), job(); };   \
         __tsan_release(&handOff);                                                                            \
         return __real_##Symbol Args;                                                                         \
     }
-MARKED(bool,
-       _ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBaseEN2Qt14ConnectionTypeEPv,
-       (QObject * o, QtPrivate::QSlotObjectBase* call, Qt::ConnectionType type, void* ret),
-       (o, call, type, ret), const AcquireOnExit after)
-// A pooled task acquires where it begins.
-static std::function<void()> acquiring(std::function<void()> job)
-{
-    return [job = std::move(job)] { return __tsan_acquire(&handOff), job(); };
-}
-MARKED(void, _ZN11QThreadPool5startESt8functionIFvvEEi,
-       (QThreadPool * pool, std::function<void()> job, int priority),
-       (pool, acquiring(std::move(job)), priority))
-MARKED(bool, _ZN11QThreadPool8tryStartESt8functionIFvvEE, (QThreadPool * pool, std::function<void()> job),
-       (pool, acquiring(std::move(job))))
+MARKED_START(void, _ZN11QThreadPool5startESt8functionIFvvEEi,
+             (QThreadPool * pool, std::function<void()> job, int priority),
+             (pool, std::move(marked), priority))
+MARKED_START(bool, _ZN11QThreadPool8tryStartESt8functionIFvvEE,
+             (QThreadPool * pool, std::function<void()> job), (pool, std::move(marked)))
 
 // A queued call arrives as a meta-call event.
 struct QueuedCallAcquire : QObject {
