@@ -38,6 +38,13 @@ void operator delete(void* block) noexcept
     std::free(block);
 }
 
+// Under AddressSanitizer a sized delete would otherwise go to its own, which
+// sees our malloc'd blocks as a mismatch.
+void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
+
 namespace optara::testing {
 namespace {
 
