@@ -2,6 +2,7 @@
 
 #include "ProcessMemory.h"
 #include "ReadOnlySession.h"
+#include "RendererChoice.h"
 #include "TextAntialiasing.h"
 
 #include <QCoreApplication>
@@ -16,8 +17,9 @@ void prepareAppProcess()
     followDesktopTextAntialiasing();
 }
 
-void nameApp()
+void prepareApp()
 {
+    chooseRenderer();
     QCoreApplication::setApplicationName(QStringLiteral("Optara"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("optara.app"));
 }

@@ -7,7 +7,8 @@ namespace optara {
 // desktop's text smoothing. The benchmarks take them too, to measure the app.
 void prepareAppProcess();
 
-// The application's names, once its application object is made.
-void nameApp();
+// Once the application object is made, before the first window: the
+// application's names and the renderer its windows draw with.
+void prepareApp();
 
 } // namespace optara

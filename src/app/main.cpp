@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     optara::prepareAppProcess();
     // A widgets application, for the open panel.
     QApplication app(argc, argv);
-    optara::nameApp();
+    optara::prepareApp();
     // The Wayland app id, by which docks find the desktop file.
     QGuiApplication::setDesktopFileName(QStringLiteral(OPTARA_APP_ID));
 

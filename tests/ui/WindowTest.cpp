@@ -5,6 +5,7 @@
 #include "PhotoBuilder.h"
 #include "PhotoPicker.h"
 #include "ReadOnlySession.h"
+#include "RendererChoice.h"
 #include "TextAntialiasing.h"
 #include "Translation.h"
 #include "WindowDriver.h"
@@ -693,6 +694,29 @@ class WindowTest : public QObject {
                     QCOMPARE(QAccessible::queryAccessibleInterface(maximise)->text(QAccessible::Name),
                              maximiseName);
             }
+    }
+
+    // Qt Quick draws in software where OpenGL would: a GPU's renderer keeps OpenGL.
+    void softwareDrawsWhereNoGpuDoes_data()
+    {
+        QTest::addColumn<QByteArray>("renderer");
+        QTest::addColumn<bool>("software");
+        for (const auto& [renderer, software] :
+             {std::pair{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+              {"softpipe", true},
+              {"Software Rasterizer", true},
+              {"", true},
+              {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+              {"AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
+              {"NVIDIA GeForce RTX 3060/PCIe/SSE2", false}})
+            QTest::newRow(*renderer != '\0' ? renderer : "no OpenGL") << QByteArray(renderer) << software;
+    }
+
+    void softwareDrawsWhereNoGpuDoes()
+    {
+        QFETCH(QByteArray, renderer);
+        QFETCH(bool, software);
+        QCOMPARE(drawsInSoftware(renderer), software);
     }
 
     // Qt Quick's text smoothing as fontconfig describes the screen: grey unless it names RGB sub-pixels.
