@@ -49,7 +49,7 @@ Item {
 
             ProgressSpinner {
                 anchors.horizontalCenter: parent.horizontalCenter
-                scale: 1.5
+                drawnScale: 1.5
                 color: Theme.neoAccent
             }
             Text {

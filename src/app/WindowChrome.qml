@@ -113,20 +113,23 @@ Item {
             strokeWidth: 2
             transform: Translate { x: control.down ? 2 : 0; y: control.down ? 2 : 0 }
 
-            // The glyph: a cross, a bar or a square, in the outline's colour.
-            Rectangle {
+            // The glyph: a cross, a bar or a square, in the outline's colour and
+            // whole pixels, which every renderer draws alike.
+            Item {
                 visible: control.modelData === "close"
                 anchors.centerIn: parent
-                width: 8; height: 2
-                rotation: 45
-                color: control.glyphColor
-            }
-            Rectangle {
-                visible: control.modelData === "close"
-                anchors.centerIn: parent
-                width: 8; height: 2
-                rotation: -45
-                color: control.glyphColor
+                width: 8; height: 8
+                Repeater {
+                    model: 8
+                    Rectangle {
+                        required property int index
+                        readonly property int step: index % 4
+                        x: index < 4 ? 2 * step : 6 - 2 * step
+                        y: 2 * step
+                        width: 2; height: 2
+                        color: control.glyphColor
+                    }
+                }
             }
             Rectangle {
                 visible: control.modelData === "minimize"

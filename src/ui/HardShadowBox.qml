@@ -1,7 +1,8 @@
 import QtQuick
 
 // A flat face with a solid, unblurred shadow behind it and an outline on top.
-// `centredStroke` puts half the outline outside the face; otherwise it lies inside.
+// `centredStroke` puts half the outline outside the face, rounded to whole pixels,
+// on which every renderer draws its edges alike; otherwise it lies inside.
 Item {
     id: box
 
@@ -34,7 +35,7 @@ Item {
     }
     Rectangle {
         objectName: "stroke"
-        readonly property real outset: box.centredStroke ? box.strokeWidth / 2 : 0
+        readonly property real outset: box.centredStroke ? Math.round(box.strokeWidth / 2) : 0
         x: -outset
         y: -outset
         width: box.width + 2 * outset

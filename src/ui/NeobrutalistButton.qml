@@ -14,8 +14,9 @@ T.AbstractButton {
     rightPadding: 24
     topPadding: 12
     bottomPadding: 12
-    implicitWidth: implicitContentWidth + leftPadding + rightPadding
-    implicitHeight: implicitContentHeight + topPadding + bottomPadding
+    // Whole pixels, on which every renderer draws the edges alike.
+    implicitWidth: Math.ceil(implicitContentWidth + leftPadding + rightPadding)
+    implicitHeight: Math.ceil(implicitContentHeight + topPadding + bottomPadding)
     focusPolicy: Qt.StrongFocus
 
     Accessible.role: Accessible.Button
@@ -63,7 +64,7 @@ T.AbstractButton {
             visible: control.symbol !== ""
             name: control.symbol
             color: Theme.neoText
-            width: visible ? control.font.pixelSize * 1.2 : 0
+            width: visible ? Math.round(control.font.pixelSize * 1.2) : 0
             height: width
             anchors.verticalCenter: parent.verticalCenter
         }

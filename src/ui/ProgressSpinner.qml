@@ -1,40 +1,26 @@
-pragma ComponentBehavior: Bound
 import QtQuick
+import Optara.Ui
 
-// An indeterminate progress indicator: twelve spokes fading round a circle.
+// An indeterminate progress indicator: twelve spokes fading round a circle,
+// drawn once as one image and turned. `drawnScale` enlarges the wheel about its
+// centre without changing the room it takes, as a scale would, but draws it at
+// its final size in whole pixels, which every renderer shows alike.
 Item {
     id: spinner
 
     property color color: Theme.neoAccent
     property bool running: true
+    property real drawnScale: 1
 
     implicitWidth: 32
     implicitHeight: 32
 
-    Item {
-        id: wheel
-        anchors.fill: parent
-
-        Repeater {
-            model: 12
-
-            Rectangle {
-                id: spoke
-                required property int index
-                x: (wheel.width - width) / 2
-                y: 0
-                width: wheel.width * 0.09
-                height: wheel.height * 0.28
-                radius: width / 2
-                color: spinner.color
-                opacity: 0.2 + 0.8 * (index / 11)
-                transform: Rotation {
-                    origin.x: spoke.width / 2
-                    origin.y: wheel.height / 2
-                    angle: spoke.index * 30
-                }
-            }
-        }
+    SymbolIcon {
+        anchors.centerIn: parent
+        width: Math.round(spinner.width * spinner.drawnScale)
+        height: width
+        name: "progress.spinner"
+        color: spinner.color
 
         RotationAnimator on rotation {
             from: 0

@@ -85,8 +85,8 @@ Item {
                 SymbolIcon {
                     objectName: "cardSymbol"
                     anchors.centerIn: parent
-                    width: Theme.title3 * 1.3
-                    height: Theme.title3 * 1.3
+                    width: Math.round(Theme.title3 * 1.3)
+                    height: width
                     name: card.icon
                     color: Theme.neoAccent
                 }

@@ -227,6 +227,16 @@ class WindowTest : public QObject {
     // Every window rendered, opened its dialog, analysed and restarted: nothing was written.
     void cleanupTestCase() { QCOMPARE(writtenByTheSession(), QStringList()); }
 
+    // The first window shows before anything of the browse dialog is made: no widget, no GIO module.
+    void firstWindowMakesNothingOfTheDialog()
+    {
+        open();
+        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("/gio/modules/"));
+    }
+
     // However photos come in, they come in one run, and the dashboard's scrolling keys then work at
     // once, even when Browse Files had the keys before. Restart hands them to Browse Files, with the
     // focus frame when keys pressed it. A screen reader reads every screen on the way.

@@ -1,6 +1,9 @@
 // Drives one real application window through its states and saves a PNG of
-// each: optara_screenshots OUTDIR [PHOTO_FOLDER]. Without a folder of photos
-// it writes made-up ones. Exits non-zero unless all five PNGs were written.
+// each: optara_screenshots OUTDIR [PHOTO_FOLDER] [--against DIR]. Without a
+// folder of photos it writes made-up ones. With --against, each state is
+// compared with DIR's PNG of it, taken under another renderer: outside the
+// text, every pixel must match. Exits non-zero unless all five PNGs were
+// written and matched.
 #include "AppViewModel.h"
 #include "DragHelper.h"
 #include "WindowDriver.h"
@@ -11,11 +14,14 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QRegion>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 using namespace optara;
 using namespace optara::driver;
@@ -23,6 +29,45 @@ using namespace optara::driver;
 namespace {
 
 int written = 0;
+std::optional<QDir> against;
+
+// Where the window draws text, in its pixels: renderers smooth glyph edges each
+// their own way, or place whole glyphs a pixel apart.
+QRegion textArea(QQuickItem* item, qreal scale)
+{
+    QRegion area;
+    if (!item->isVisible() || item->opacity() == 0)
+        return area;
+    if (item->inherits("QQuickText")) {
+        // The painted text, which may overflow the item, and the item, in whose padding Qt paints it.
+        const QRectF rect =
+            item->mapRectToScene(item->boundingRect() | QRectF(0, 0, item->width(), item->height()));
+        area += QRectF(rect.topLeft() * scale, rect.size() * scale).toAlignedRect().adjusted(-1, -1, 1, 1);
+    }
+    for (QQuickItem* child : item->childItems())
+        area += textArea(child, scale);
+    return area;
+}
+
+// Pixels outside the text that differ from the reference in any channel by more than rounding.
+int differingPixels(const QImage& image, const QImage& reference, const QRegion& text)
+{
+    if (image.size() != reference.size())
+        return image.width() * image.height();
+    const QImage a = image.convertToFormat(QImage::Format_ARGB32);
+    const QImage b = reference.convertToFormat(QImage::Format_ARGB32);
+    constexpr int rounding = 2;
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            differing +=
+                !text.contains(QPoint(x, y)) &&
+                std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))}) > rounding;
+        }
+    return differing;
+}
 
 // Saves the window once every spring and the default animation have settled;
 // with `now`, at once.
@@ -30,12 +75,22 @@ void save(QQuickWindow* window, const QDir& out, const char* name, bool now = fa
 {
     if (!now)
         QTest::qWait(800);
-    const QString path = out.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
-    if (!grab(window).save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    const QString file = QString::fromLatin1(name) + QStringLiteral(".png");
+    const QImage image = grab(window);
+    if (!image.save(out.filePath(file))) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(out.filePath(file)));
         return;
     }
-    std::printf("%s\n", qPrintable(path));
+    std::printf("%s\n", qPrintable(out.filePath(file)));
+    if (against) {
+        const int differing =
+            differingPixels(image, QImage(against->filePath(file)),
+                            textArea(window->contentItem(), image.width() / window->width()));
+        if (differing > 0) {
+            std::fprintf(stderr, "%s: %d pixels differ outside the text\n", name, differing);
+            return;
+        }
+    }
     ++written;
 }
 
@@ -44,9 +99,13 @@ void save(QQuickWindow* window, const QDir& out, const char* name, bool now = fa
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
+    QStringList args = QApplication::arguments();
+    if (const qsizetype at = args.indexOf(QStringLiteral("--against")); at > 0 && at + 1 < args.size()) {
+        against = QDir(args.at(at + 1));
+        args.remove(at, 2);
+    }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: optara_screenshots OUTDIR [PHOTO_FOLDER]\n");
+        std::fprintf(stderr, "usage: optara_screenshots OUTDIR [PHOTO_FOLDER] [--against DIR]\n");
         return 2;
     }
     const QDir out(args.at(1));
@@ -89,6 +148,6 @@ int main(int argc, char* argv[])
         save(window, out, "dashboard-empty-card");
     }
     if (written != 5)
-        std::fprintf(stderr, "%d of 5 screenshots written\n", written);
+        std::fprintf(stderr, "%d of 5 screenshots written%s\n", written, against ? " and matched" : "");
     return written == 5 ? 0 : 1;
 }
