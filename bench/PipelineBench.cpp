@@ -7,10 +7,10 @@
 // included. The last line holds the figures as key=value pairs.
 
 #include "AppViewModel.h"
-#include "GatherFiles.h"
 #include "PageCache.h"
 #include "ProcessMemory.h"
 #include "ProcessingRun.h"
+#include "ReadFloor.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -18,10 +18,8 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -34,6 +32,7 @@
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using optara::AppViewModel;
+using optara::ReadFloor;
 
 namespace {
 
@@ -62,41 +61,6 @@ double cpuMsUsed()
         return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
     };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-struct Floor {
-    std::size_t files = 0;
-    double walkMs = 0;
-    double totalMs = 0;
-};
-
-// The same walk, then open, read up to 64 KiB and close every candidate,
-// chunked over the pool.
-Floor measureFloor(QThreadPool* pool, const fs::path& root)
-{
-    Floor floor;
-    const auto start = Clock::now();
-    const std::vector<std::string> candidates = optara::gatherFiles({root});
-    floor.walkMs = msSince(start);
-    const std::size_t threads = static_cast<std::size_t>(std::max(1, pool->maxThreadCount()));
-    const std::size_t chunk = std::clamp<std::size_t>(candidates.size() / (threads * 8), 1, 256);
-    for (std::size_t begin = 0; begin < candidates.size(); begin += chunk) {
-        const std::size_t end = std::min(candidates.size(), begin + chunk);
-        pool->start([&candidates, begin, end] {
-            std::vector<char> buffer(64 * 1024);
-            for (std::size_t i = begin; i < end; ++i) {
-                const int fd = ::open(candidates[i].c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-                if (fd < 0)
-                    continue;
-                [[maybe_unused]] const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-                ::close(fd);
-            }
-        });
-    }
-    pool->waitForDone();
-    floor.files = candidates.size();
-    floor.totalMs = msSince(start);
-    return floor;
 }
 
 struct RunFigures {
@@ -179,7 +143,7 @@ std::vector<fs::path> foldersIn(const fs::path& root)
     return folders.empty() ? std::vector<fs::path>{root} : folders;
 }
 
-void print(const char* name, const Floor& floor)
+void print(const char* name, const ReadFloor& floor)
 {
     std::printf("%s floor: %zu files in %.1f ms (walk %.1f ms)\n", name, floor.files, floor.totalMs,
                 floor.walkMs);
@@ -209,23 +173,23 @@ int runPipelineBench(int argc, char** argv)
     QThreadPool* const warmPool = QThreadPool::globalInstance();
 
     RunFigures coldRun;
-    Floor coldFloor;
+    ReadFloor coldFloor;
     const bool coldMeasured = cold && optara::dropPageCache();
     if (cold && !coldMeasured)
         std::printf("cold: cannot drop the page cache (needs root); measuring warm only\n");
     if (coldMeasured) {
         QThreadPool diskPool;
         diskPool.setMaxThreadCount(64);
-        coldFloor = measureFloor(&diskPool, root);
+        coldFloor = ReadFloor::measure(diskPool, root);
         optara::dropPageCache();
         coldRun = pipeline({root});
         print("cold (64 threads)", coldFloor);
         print("cold", coldRun);
     }
 
-    measureFloor(warmPool, root); // brings the tree into the page cache
+    ReadFloor::measure(*warmPool, root); // brings the tree into the page cache
     const RunFigures run = pipeline({root});
-    const Floor floor = measureFloor(warmPool, root);
+    const ReadFloor floor = ReadFloor::measure(*warmPool, root);
     print("warm", floor);
     print("warm", run);
     const RunFigures drops = pipeline(foldersIn(root));

@@ -1,13 +1,16 @@
 #include "ResidentMemory.h"
 
 #include <cstdio>
+#include <string>
 
 namespace optara {
 
-ResidentMemory ResidentMemory::now()
+namespace {
+
+ResidentMemory readStatus(const char* path)
 {
     ResidentMemory memory;
-    std::FILE* status = std::fopen("/proc/self/status", "r");
+    std::FILE* status = std::fopen(path, "r");
     if (!status)
         return memory;
     char line[256];
@@ -20,6 +23,18 @@ ResidentMemory ResidentMemory::now()
     }
     std::fclose(status);
     return memory;
+}
+
+} // namespace
+
+ResidentMemory ResidentMemory::now()
+{
+    return readStatus("/proc/self/status");
+}
+
+ResidentMemory ResidentMemory::ofProcess(int pid)
+{
+    return readStatus(("/proc/" + std::to_string(pid) + "/status").c_str());
 }
 
 } // namespace optara

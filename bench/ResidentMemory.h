@@ -10,6 +10,8 @@ struct ResidentMemory {
     double peakMb = 0;     // VmHWM: the most resident at any time so far
 
     static ResidentMemory now();
+    // Another process's, by its id; zeros when it has gone.
+    static ResidentMemory ofProcess(int pid);
 };
 
 } // namespace optara

@@ -13,6 +13,7 @@
 #include "FrameGaps.h"
 #include "FrameRecorder.h"
 #include "PageCache.h"
+#include "ReadFloor.h"
 #include "ResidentMemory.h"
 #include "Translation.h"
 #include "WindowManager.h"
@@ -23,6 +24,8 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
@@ -300,6 +303,8 @@ int measure(WindowManager& windows, const Options& options)
     }
     runEventLoop(settleTime);
     const ResidentMemory idle = ResidentMemory::now();
+    const bool software = first.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
+    std::printf("renderer: %s\n", software ? "software" : "OpenGL");
 
     const bool cold = options.cold && optara::dropPageCache();
     if (options.cold && !cold)
@@ -350,6 +355,16 @@ int measure(WindowManager& windows, const Options& options)
     std::printf("memory: before another window %.1f MB, after it ran and closed %.1f MB\n",
                 closed.before.residentMb, closed.after.residentMb);
 
+    // The disk's own limit on the same tree: the cold floor on 64 threads.
+    optara::ReadFloor coldFloor;
+    if (cold && optara::dropPageCache()) {
+        QThreadPool diskPool;
+        diskPool.setMaxThreadCount(64);
+        coldFloor = optara::ReadFloor::measure(diskPool, options.dir);
+        std::printf("cold floor (64 threads): %zu files in %.1f ms; the run took %.2fx as long\n",
+                    coldFloor.files, coldFloor.totalMs, run.ms() / coldFloor.totalMs);
+    }
+
     const FrameGaps base = baseGaps.value_or(FrameGaps{});
     std::printf(
         "run_gap_max_ms=%.1f run_gap_p99_ms=%.1f run_gaps_over_33=%d base_gap_max_ms=%.1f "
@@ -357,13 +372,15 @@ int measure(WindowManager& windows, const Options& options)
         "rss_restart_mb=%.1f rss_cycles_mb=%.1f rss_closed_mb=%.1f second_window_ms=%.1f "
         "second_window_idle_ms=%.1f photos=%d run_ms=%.1f run_first_frame_ms=%.1f base_first_frame_ms=%.1f "
         "run_gap_max_after_first_ms=%.1f base_gap_max_after_first_ms=%.1f run_gap_max_between_ms=%.1f "
-        "base_gap_max_between_ms=%.1f run_last_frame_ms=%.1f rss_before_other_mb=%.1f cold=%d\n",
+        "base_gap_max_between_ms=%.1f run_last_frame_ms=%.1f rss_before_other_mb=%.1f cold=%d "
+        "cold_floor_ms=%.1f "
+        "renderer=%s\n",
         runGaps.longestMs, runGaps.percentile99Ms, runGaps.over33Ms, base.longestMs, base.percentile99Ms,
         base.over33Ms, idle.residentMb, run.end.memory.residentMb, run.end.memory.peakMb,
         afterRestart.residentMb, afterCycles.residentMb, closed.after.residentMb, second.duringRunMs,
         second.idleMs, run.photos, run.ms(), runGaps.firstMs, base.firstMs, runGaps.longestAfterFirstMs,
         base.longestAfterFirstMs, runGaps.longestBetweenMs, base.longestBetweenMs, runGaps.lastMs,
-        closed.before.residentMb, cold ? 1 : 0);
+        closed.before.residentMb, cold ? 1 : 0, coldFloor.totalMs, software ? "software" : "opengl");
     return run.photos > 0 ? 0 : 1;
 }
 
@@ -374,7 +391,7 @@ int runWindowBench(int argc, char** argv)
     optara::prepareAppProcess();
     // Takes Qt's own options, such as -platform offscreen, out of argv.
     QApplication app(argc, argv);
-    optara::nameApp();
+    optara::prepareApp();
     const std::optional<Options> options = parse(argc, argv);
     if (!options) {
         std::fprintf(stderr, "usage: optara-bench window DIR [--cold] [--cycles N]\n");

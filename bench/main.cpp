@@ -5,6 +5,7 @@ int runReaderBench(int argc, char** argv);
 int runMakeTree(int argc, char** argv);
 int runPipelineBench(int argc, char** argv);
 int runWindowBench(int argc, char** argv);
+int runStartupBench(int argc, char** argv);
 
 namespace {
 
@@ -13,7 +14,8 @@ int usage()
     std::fprintf(stderr, "usage: optara-bench reader DIR\n"
                          "       optara-bench make-tree DIR --photos N\n"
                          "       optara-bench pipeline DIR [--cold]\n"
-                         "       optara-bench window DIR [--cold] [--cycles N]\n");
+                         "       optara-bench window DIR [--cold] [--cycles N]\n"
+                         "       optara-bench startup BARE APP... [--runs N]\n");
     return 2;
 }
 
@@ -32,5 +34,7 @@ int main(int argc, char** argv)
         return runPipelineBench(argc - 1, argv + 1);
     if (std::strcmp(argv[1], "window") == 0)
         return runWindowBench(argc - 1, argv + 1);
+    if (std::strcmp(argv[1], "startup") == 0)
+        return runStartupBench(argc - 1, argv + 1);
     return usage();
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs `optara-bench window` on a virtual X screen that Mesa draws in software,
-# under openbox when it is installed, as on a desktop without a GPU:
+# under openbox when it is installed, as on a desktop without a GPU, after
+# `optara-bench startup`: the app's start-up against a bare Qt Quick window's,
+# both built beside the bench.
 #   bench/window.sh build/bin/optara-bench DIR [--cold] [--cycles N]
 set -euo pipefail
 if [ $# -lt 2 ]; then
@@ -17,9 +19,12 @@ if command -v openbox >/dev/null; then
     sleep 1
 fi
 status=0
-"$@" || status=$?
+bench="$1"
+bin="$(dirname "$bench")"
+"$bench" startup "$bin/optara-bare-window" "$bin/optara" || status=$?
+"$bench" window "${@:2}" || status=$?
 if [ -n "${manager:-}" ]; then kill "$manager"; fi
 exit "$status"
 '
 exec env -u QT_QPA_PLATFORM -u QT_QUICK_BACKEND xvfb-run -a -s "-screen 0 1280x800x24" \
-    bash -c "$session" session "$bench" window "$@"
+    bash -c "$session" session "$bench" "$@"
