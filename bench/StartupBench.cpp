@@ -59,9 +59,10 @@ class Display {
         damageEvent_ = damage->first_event + XCB_DAMAGE_NOTIFY;
         free(xcb_damage_query_version_reply(connection_.get(),
                                             xcb_damage_query_version(connection_.get(), 1, 1), nullptr));
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_.get())).data->root;
+        // New top-level windows are announced on the root.
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_.get())).data->root;
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(connection_.get(), root_, XCB_CW_EVENT_MASK, &mask);
+        xcb_change_window_attributes(connection_.get(), root, XCB_CW_EVENT_MASK, &mask);
         pidAtom_ = atom("_NET_WM_PID");
         return true;
     }
@@ -142,7 +143,6 @@ class Display {
     }
 
     std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection_;
-    xcb_window_t root_ = XCB_WINDOW_NONE;
     xcb_atom_t pidAtom_ = XCB_ATOM_NONE;
     uint8_t damageEvent_ = 0;
 };

@@ -36,7 +36,6 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <vector>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -270,22 +269,6 @@ ClosedWindow closeWindowThatRan(WindowManager& windows, const fs::path& dir)
     return memory;
 }
 
-// Reads the first 64 KiB of every file under the root, as a run would, so
-// that a warm run finds them in memory.
-void readIntoPageCache(const fs::path& root)
-{
-    std::vector<char> buffer(64 * 1024);
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
-        if (!it->is_regular_file(error))
-            continue;
-        if (std::FILE* file = std::fopen(it->path().c_str(), "rb")) {
-            [[maybe_unused]] const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
-            std::fclose(file);
-        }
-    }
-}
-
 void print(const char* name, const FrameGaps& gaps)
 {
     std::printf("%s: %d frames in %.1f ms, the first after %.1f ms; longest gap %.1f ms (%.1f ms after the "
@@ -303,14 +286,16 @@ int measure(WindowManager& windows, const Options& options)
     }
     runEventLoop(settleTime);
     const ResidentMemory idle = ResidentMemory::now();
-    const bool software = first.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
-    std::printf("renderer: %s\n", software ? "software" : "OpenGL");
+    const char* const renderer =
+        first.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software ? "software"
+                                                                                           : "opengl";
+    std::printf("renderer: %s\n", renderer);
 
     const bool cold = options.cold && optara::dropPageCache();
     if (options.cold && !cold)
         std::printf("cold: cannot drop the page cache (needs root); measuring warm\n");
     if (!cold)
-        readIntoPageCache(options.dir);
+        optara::ReadFloor::measure(*QThreadPool::globalInstance(), options.dir); // into the page cache
 
     // The measured run comes first, as the first run of a session, and the
     // memory figures follow it before any other window opens; the baseline
@@ -373,14 +358,13 @@ int measure(WindowManager& windows, const Options& options)
         "second_window_idle_ms=%.1f photos=%d run_ms=%.1f run_first_frame_ms=%.1f base_first_frame_ms=%.1f "
         "run_gap_max_after_first_ms=%.1f base_gap_max_after_first_ms=%.1f run_gap_max_between_ms=%.1f "
         "base_gap_max_between_ms=%.1f run_last_frame_ms=%.1f rss_before_other_mb=%.1f cold=%d "
-        "cold_floor_ms=%.1f "
-        "renderer=%s\n",
+        "cold_floor_ms=%.1f renderer=%s\n",
         runGaps.longestMs, runGaps.percentile99Ms, runGaps.over33Ms, base.longestMs, base.percentile99Ms,
         base.over33Ms, idle.residentMb, run.end.memory.residentMb, run.end.memory.peakMb,
         afterRestart.residentMb, afterCycles.residentMb, closed.after.residentMb, second.duringRunMs,
         second.idleMs, run.photos, run.ms(), runGaps.firstMs, base.firstMs, runGaps.longestAfterFirstMs,
         base.longestAfterFirstMs, runGaps.longestBetweenMs, base.longestBetweenMs, runGaps.lastMs,
-        closed.before.residentMb, cold ? 1 : 0, coldFloor.totalMs, software ? "software" : "opengl");
+        closed.before.residentMb, cold ? 1 : 0, coldFloor.totalMs, renderer);
     return run.photos > 0 ? 0 : 1;
 }
 

@@ -85,7 +85,7 @@ void save(QQuickWindow* window, const QDir& out, const char* name, bool now = fa
     if (against) {
         const int differing =
             differingPixels(image, QImage(against->filePath(file)),
-                            textArea(window->contentItem(), image.width() / window->width()));
+                            textArea(window->contentItem(), window->effectiveDevicePixelRatio()));
         if (differing > 0) {
             std::fprintf(stderr, "%s: %d pixels differ outside the text\n", name, differing);
             return;
