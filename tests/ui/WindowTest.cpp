@@ -707,10 +707,8 @@ class WindowTest : public QObject {
     }
 
     // Qt Quick draws in software where OpenGL would: a GPU's renderer keeps OpenGL.
-    void softwareDrawsWhereNoGpuDoes_data()
+    void softwareDrawsWhereNoGpuDoes()
     {
-        QTest::addColumn<QByteArray>("renderer");
-        QTest::addColumn<bool>("software");
         for (const auto& [renderer, software] :
              {std::pair{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
               {"softpipe", true},
@@ -719,47 +717,32 @@ class WindowTest : public QObject {
               {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
               {"AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
               {"NVIDIA GeForce RTX 3060/PCIe/SSE2", false}})
-            QTest::newRow(*renderer != '\0' ? renderer : "no OpenGL") << QByteArray(renderer) << software;
-    }
-
-    void softwareDrawsWhereNoGpuDoes()
-    {
-        QFETCH(QByteArray, renderer);
-        QFETCH(bool, software);
-        QCOMPARE(drawsInSoftware(renderer), software);
+            QVERIFY2(drawsInSoftware(renderer) == software, renderer);
     }
 
     // Qt Quick's text smoothing as fontconfig describes the screen: grey unless it names RGB sub-pixels.
-    void textSmoothingFollowsFontconfig_data()
+    void textSmoothingFollowsFontconfig()
     {
-        QTest::addColumn<QByteArray>("rules");
-        QTest::addColumn<QByteArray>("mode");
         const auto rgba = [](const char* target, const char* order) {
             return QByteArray("<match target=\"") + target +
                    "\"><edit name=\"rgba\" mode=\"assign\"><const>" + order + "</const></edit></match>";
         };
-        QTest::newRow("nothing set: grey") << QByteArray() << QByteArray("gray");
-        for (const auto& [tag, target, order, mode] :
-             {std::tuple{"RGB", "pattern", "rgb", "subpixel"},
-              {"RGB set on fonts, as desktops do", "font", "rgb", "subpixel"},
-              {"BGR, which Qt Quick cannot draw: grey", "font", "bgr", "gray"},
-              {"vertical RGB: grey", "pattern", "vrgb", "gray"}})
-            QTest::newRow(tag) << rgba(target, order) << QByteArray(mode);
-    }
-
-    void textSmoothingFollowsFontconfig()
-    {
-        QFETCH(QByteArray, rules);
-        QFETCH(QByteArray, mode);
-        const std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)> config(FcConfigCreate(),
-                                                                           &FcConfigDestroy);
-        const QByteArray xml =
-            "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">"
-            "<fontconfig>" +
-            rules + "</fontconfig>";
-        QVERIFY(FcConfigParseAndLoadFromMemory(config.get(),
-                                               reinterpret_cast<const FcChar8*>(xml.constData()), FcTrue));
-        QCOMPARE(textAntialiasing(config.get()), mode);
+        for (const auto& [tag, rules, mode] :
+             {std::tuple{"nothing set: grey", QByteArray(), "gray"},
+              {"RGB", rgba("pattern", "rgb"), "subpixel"},
+              {"RGB set on fonts, as desktops do", rgba("font", "rgb"), "subpixel"},
+              {"BGR, which Qt Quick cannot draw: grey", rgba("font", "bgr"), "gray"},
+              {"vertical RGB: grey", rgba("pattern", "vrgb"), "gray"}}) {
+            const std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)> config(FcConfigCreate(),
+                                                                               &FcConfigDestroy);
+            const QByteArray xml = "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM "
+                                   "\"urn:fontconfig:fonts.dtd\"><fontconfig>" +
+                                   rules + "</fontconfig>";
+            QVERIFY2(FcConfigParseAndLoadFromMemory(
+                         config.get(), reinterpret_cast<const FcChar8*>(xml.constData()), FcTrue),
+                     tag);
+            QVERIFY2(textAntialiasing(config.get()) == mode, tag);
+        }
     }
 
     void textsFollowTheLocale()
