@@ -1,6 +1,9 @@
 #include "GatherFiles.h"
 
-#include <chrono>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <condition_variable>
 #include <cstddef>
 #include <iterator>
@@ -10,7 +13,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -23,12 +25,6 @@ namespace {
 // share each listing waits a round trip, and this many hide most of them
 // without flooding the server.
 constexpr std::size_t maxListings = 16;
-
-// Listings that take longer than this on average, as a network round trip, a
-// disk read or a large folder makes them, gain from a team. Quicker ones, as
-// small folders on a warm local disk give, cost less on the caller than the
-// hand-over to a team member would.
-constexpr std::chrono::microseconds slowListing{100};
 
 bool hasJpegExtension(std::string_view name)
 {
@@ -58,9 +54,11 @@ struct Folder {
         std::unique_ptr<Folder> folder;
     };
 
-    explicit Folder(fs::path where) : path(std::move(where)) {}
+    explicit Folder(std::string where) : path(std::move(where)) {}
 
-    fs::path path;
+    // Its path's bytes: a path object would hold each of its parts too, which
+    // down a deep tree costs memory by the square of the depth.
+    std::string path;
     std::vector<std::string> files;
     std::vector<Subfolder> subfolders;
     // Guarded by the walk's mutex. The link makes the queue of folders to
@@ -69,33 +67,43 @@ struct Folder {
     Folder* below = nullptr;
 };
 
-// Reads one folder. Symbolic links to folders are listed but not entered, so
-// link loops end. An unreadable folder or a broken listing ends that folder
-// only, as running out of memory does.
+// Whether an entry is a folder to enter: symbolic links are not, so link
+// loops end. Uses the type readdir reported where it can: no stat per file.
+bool isFolder(DIR* folder, const dirent& entry)
+{
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    struct stat status {};
+    return ::fstatat(::dirfd(folder), entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(status.st_mode);
+}
+
+// Reads one folder. An unreadable folder or a broken listing ends that
+// folder only, as running out of memory does.
 void read(Folder& folder) noexcept
 {
-    constexpr auto options = fs::directory_options::skip_permission_denied;
+    DIR* const listing = ::opendir(folder.path.c_str());
+    if (listing == nullptr)
+        return;
     try {
-        std::error_code error;
-        fs::directory_iterator level(folder.path, options, error);
-        while (!error && level != fs::directory_iterator()) {
-            const fs::directory_entry& entry = *level;
-            // The name is what follows the last separator of folder / name:
-            // read in place, as path::filename would copy it.
-            const std::string& path = entry.path().native();
-            const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
-            if (!name.empty() && name.front() != '.') {
-                if (hasJpegExtension(name))
-                    folder.files.push_back(path);
-                // Uses the type readdir reported where it can: no stat per file.
-                if (!entry.is_symlink(error) && entry.is_directory(error))
-                    folder.subfolders.push_back(
-                        {folder.files.size(), std::make_unique<Folder>(entry.path())});
-            }
-            level.increment(error);
+        while (const dirent* entry = ::readdir(listing)) {
+            const std::string_view name = entry->d_name;
+            if (name.empty() || name.front() == '.')
+                continue;
+            std::string path = folder.path;
+            if (path.back() != '/')
+                path += '/';
+            path += name;
+            const bool jpeg = hasJpegExtension(name);
+            if (isFolder(listing, *entry))
+                folder.subfolders.push_back(
+                    {folder.files.size() + jpeg, std::make_unique<Folder>(jpeg ? path : std::move(path))});
+            if (jpeg)
+                folder.files.push_back(std::move(path));
         }
     } catch (const std::bad_alloc&) {
     }
+    ::closedir(listing);
 }
 
 // Walks folders depth first, each entry before its contents, while a team of
@@ -121,7 +129,6 @@ class Walk {
     void grow();
 
     // With mutex_ held; listNext lets go of it while it reads.
-    bool teamPaysOff() const noexcept;
     void listNext(std::unique_lock<std::mutex>& lock) noexcept;
     void queueSubfolders(const Folder& folder) noexcept;
 
@@ -132,8 +139,6 @@ class Walk {
     std::size_t pendingCount_ = 0;
     std::size_t idle_ = 0;
     bool stopping_ = false;
-    std::chrono::steady_clock::duration listingTime_{};
-    std::size_t listings_ = 0;
     const TaskStarter& startListing_;
     std::size_t members_ = 0;
     bool teamComplete_ = false; // only the caller starts members
@@ -193,7 +198,7 @@ void Walk::waitUntilListed(const Folder& folder)
             continue;
         }
         const std::size_t others = pendingCount_ - (pending_ == &folder ? 1 : 0);
-        if (others > idle_ && !teamComplete_ && teamPaysOff()) {
+        if (others > idle_ && !teamComplete_) {
             lock.unlock();
             grow();
             lock.lock();
@@ -216,12 +221,6 @@ void Walk::work() noexcept
         --idle_;
         listNext(lock);
         ++idle_;
-        // A member lists folder after folder while any are queued; between
-        // them it gives way, so that a thread woken meanwhile, a GUI thread
-        // say, need not wait for the kernel's next tick.
-        lock.unlock();
-        std::this_thread::yield();
-        lock.lock();
     }
 }
 
@@ -251,23 +250,14 @@ void Walk::grow()
     --members_;
 }
 
-bool Walk::teamPaysOff() const noexcept
-{
-    return listings_ > 0 && listingTime_ / listings_ >= slowListing;
-}
-
 void Walk::listNext(std::unique_lock<std::mutex>& lock) noexcept
 {
     Folder& folder = *pending_;
     pending_ = folder.below;
     --pendingCount_;
     lock.unlock();
-    const auto start = std::chrono::steady_clock::now();
     read(folder);
-    const auto took = std::chrono::steady_clock::now() - start;
     lock.lock();
-    listingTime_ += took;
-    ++listings_;
     folder.listed = true;
     queueSubfolders(folder);
     listed_.notify_one();
@@ -298,7 +288,7 @@ bool isJpeg(const fs::path& location)
 std::vector<std::string> gatherFiles(const std::vector<fs::path>& locations, const TaskStarter& startListing)
 {
     // The given locations stand as the entries of a folder the walk begins in.
-    Folder top{fs::path()};
+    Folder top{std::string()};
     for (const fs::path& location : locations) {
         if (location.empty())
             continue;
@@ -307,7 +297,7 @@ std::vector<std::string> gatherFiles(const std::vector<fs::path>& locations, con
         if (error || !fs::exists(status))
             continue;
         if (fs::is_directory(status))
-            top.subfolders.push_back({top.files.size(), std::make_unique<Folder>(location)});
+            top.subfolders.push_back({top.files.size(), std::make_unique<Folder>(location.native())});
         else if (isJpeg(location))
             top.files.push_back(location.native());
     }

@@ -12,10 +12,10 @@ using TaskStarter = std::function<bool(std::function<void()>)>;
 
 // Expands dropped or chosen locations into candidate photo files, each
 // location in turn, its folders depth first in listing order. Touches only the
-// file system, so it may run on any thread. Where listings prove slow, as a
-// network share answers each after a round trip, it lists several folders at
-// once on tasks it starts through startListing, all ended before it returns;
-// the order is that of listing one folder at a time. Each file is its path's
+// file system, so it may run on any thread. It lists several folders at once
+// on tasks it starts through startListing, all ended before it returns, as a
+// disk or a network share serves many listings at once as fast as one; the
+// order is that of listing one folder at a time. Each file is its path's
 // bytes: a path object would also hold each of its parts, several times the
 // bytes of the path, for every one of a library's files. Never throws.
 std::vector<std::string> gatherFiles(const std::vector<std::filesystem::path>& locations,

@@ -9,8 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -22,21 +21,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Listings as the walk makes them: each takes a round trip's time, so that
-// a team pays off, and those made on a team member's thread are counted.
+// Listings as the walk makes them: those made on a team member's thread are
+// counted, and once a member has started, the walk's own thread lists nothing
+// until some member has listed, so that members certainly list.
 thread_local bool onTeamMember = false;
-std::atomic<int> listingsByMembers = 0;
+std::mutex listingMutex;
+std::condition_variable memberListed;
+bool memberStarted = false;
+int listingsByMembers = 0;
 
 } // namespace
 
-// The C++ library lists a folder through fdopendir.
-extern "C" DIR* fdopendir(int fd)
+// The walk lists a folder through opendir.
+extern "C" DIR* opendir(const char* name)
 {
-    static const auto real = reinterpret_cast<DIR* (*)(int)>(::dlsym(RTLD_NEXT, "fdopendir"));
-    std::this_thread::sleep_for(std::chrono::microseconds(300));
-    if (onTeamMember)
+    static const auto real = reinterpret_cast<DIR* (*)(const char*)>(::dlsym(RTLD_NEXT, "opendir"));
+    std::unique_lock lock(listingMutex);
+    if (onTeamMember) {
         ++listingsByMembers;
-    return real(fd);
+        memberListed.notify_all();
+    } else {
+        memberListed.wait(lock, [] { return !memberStarted || listingsByMembers > 0; });
+    }
+    lock.unlock();
+    return real(name);
 }
 
 namespace {
@@ -133,15 +141,14 @@ std::vector<std::string> walkOneFolderAtATime(const fs::path& folder)
 
 TEST(GatherFiles, ListsManyFoldersAtOnceInTheOrderOfAWalkOneByOne)
 {
-    // Enough folders, each with entries enough to be slow to list, that the
-    // walk lists several at once.
+    // Enough folders that the walk lists several at once.
     const fs::path root = fs::temp_directory_path() / ("optara-gather-many-" + std::to_string(::getpid()));
     for (int year = 0; year < 6; ++year)
         for (int day = 0; day < 8; ++day) {
             const fs::path folder =
                 root / ("y" + std::to_string(year)) / ("d" + std::to_string(day) + ".jpg");
             fs::create_directories(folder / (day % 2 ? "edits" : ".cache"));
-            for (int photo = 0; photo < 300; ++photo)
+            for (int photo = 0; photo < 30; ++photo)
                 std::ofstream(folder / ("p" + std::to_string(photo) + (photo % 4 ? ".jpg" : ".txt")));
             std::ofstream(folder / (day % 2 ? "edits/e.JPEG" : ".cache/c.jpg"));
             fs::create_directory_symlink(root, folder / "up.jpg");
@@ -156,10 +163,10 @@ TEST(GatherFiles, ListsManyFoldersAtOnceInTheOrderOfAWalkOneByOne)
     EXPECT_FALSE(expected.empty());
 
     // Team members on threads of the test's own, or none to be had.
-    std::mutex mutex;
     std::vector<std::thread> team;
     const optara::TaskStarter onThreads = [&](std::function<void()> listing) {
-        const std::lock_guard lock(mutex);
+        const std::lock_guard lock(listingMutex);
+        memberStarted = true;
         team.emplace_back([listing = std::move(listing)] {
             onTeamMember = true;
             listing();
@@ -168,7 +175,7 @@ TEST(GatherFiles, ListsManyFoldersAtOnceInTheOrderOfAWalkOneByOne)
     };
     const optara::TaskStarter refusing = [](const std::function<void()>&) { return false; };
     for (const auto& [starter, members] : {std::pair{onThreads, true}, {refusing, false}, {{}, false}}) {
-        listingsByMembers = 0;
+        memberStarted = false, listingsByMembers = 0;
         // Listings end in a different order each time: a few walks give a
         // fault in putting them together more than one chance to show.
         for (int walk = 0; walk < 3; ++walk)
