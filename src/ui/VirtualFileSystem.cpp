@@ -1,6 +1,7 @@
 #include "VirtualFileSystem.h"
 
-#include <QCoreApplication>
+#include "GuiThread.h"
+
 #include <QFile>
 #include <QMetaObject>
 #include <QObject>
@@ -114,14 +115,7 @@ void VirtualFileSystem::resolve(const QList<QUrl>& urls, QObject* context,
             if (isLocalFile(file))
                 files.append(file);
         }
-        // The context is looked at only on the GUI thread, where it lives and dies.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [context, done, files] {
-                if (context)
-                    done(files);
-            },
-            Qt::QueuedConnection);
+        callOnGuiThread(context, [done, files] { done(files); });
     });
 }
 

@@ -1,12 +1,11 @@
 #include "AppViewModel.h"
 
+#include "GuiThread.h"
 #include "ProcessMemory.h"
 #include "ProcessingRun.h"
 #include "StatsTally.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <QPointer>
 #include <QThreadPool>
 
@@ -107,13 +106,12 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
     for (const QUrl& url : urls)
         locations.push_back(localPath(url));
     const std::uint64_t number = ++runsStarted_;
-    auto run = std::make_unique<ProcessingRun>(
-        std::move(locations), this,
-        [this, number](std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally) {
-            finishRun(number, std::move(photos), std::move(tally));
-        });
-    run->start();
-    runs_.emplace(number, std::move(run));
+    runs_.emplace(number,
+                  std::make_unique<ProcessingRun>(std::move(locations), this,
+                                                  [this, number](std::vector<ImageMetadata> photos,
+                                                                 std::shared_ptr<const StatsTally> tally) {
+                                                      finishRun(number, std::move(photos), std::move(tally));
+                                                  }));
 }
 
 void AppViewModel::clearData()
@@ -154,15 +152,10 @@ void AppViewModel::rankNext()
         Lists lists;
         for (StatList list : allStatLists)
             lists[static_cast<std::size_t>(list)] = tally->ranked(list);
-        // Through the application object, which outlives every model.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, clears, tally = std::shared_ptr<const StatsTally>(std::move(tally)),
-             lists = std::move(lists)]() mutable {
-                if (self)
-                    self->ranked(clears, std::move(tally), std::move(lists));
-            },
-            Qt::QueuedConnection);
+        callOnGuiThread(self, [self, clears, tally = std::shared_ptr<const StatsTally>(std::move(tally)),
+                               lists = std::move(lists)]() mutable {
+            self->ranked(clears, std::move(tally), std::move(lists));
+        });
     });
 }
 

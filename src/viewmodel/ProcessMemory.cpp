@@ -12,7 +12,7 @@ void configureHeaps()
     // eight per core: threads that share a heap queue on its lock. Two readers
     // sharing one took twice the CPU per photo, and a reader stalled in memory
     // reclaim holding one held whoever shared it, the GUI thread included.
-    constexpr int heaps = 2 * (RunThreads::mostWaiting + RunThreads::mostListings + 32);
+    constexpr int heaps = 2 * (RunThreads::mostThreads + 32);
     ::mallopt(M_ARENA_MAX, heaps);
     // Fixed, so that freeing a large block does not raise the size below
     // which a heap keeps its freed top for reuse.

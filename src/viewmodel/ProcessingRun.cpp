@@ -1,189 +1,134 @@
 #include "ProcessingRun.h"
 
 #include "GatherFiles.h"
+#include "GuiThread.h"
 #include "MetadataReader.h"
 #include "ProcessMemory.h"
 #include "ReadAhead.h"
-#include "ReadJob.h"
-#include "ReadTimer.h"
+#include "ReadPlan.h"
 #include "RunThreads.h"
 #include "StatsTally.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <QPointer>
 
-#include <sched.h>
-
 #include <algorithm>
+#include <atomic>
+#include <iterator>
+#include <mutex>
+#include <span>
+#include <string>
 #include <utility>
 
 namespace fs = std::filesystem;
 
 namespace optara {
 
-namespace {
-
-void read(const std::shared_ptr<ReadJob>& job, bool waiting);
-
-// By the thread that ends the run: the walk's list and the readers' slices
-// are freed by then, and what they held is handed back before the window
-// builds its dashboard.
-void endRun(ReadJob& job)
-{
-    job.finish();
-    returnFreedMemory();
-}
-
-// Readers that overlap waits, started while the run wants more than one per
-// core. At most doubling at a time: a burst of tens of threads waking at once
-// would hold the desktop off its CPUs.
-void startWaitingReaders(const std::shared_ptr<ReadJob>& job)
-{
-    RunThreads& threads = RunThreads::shared();
-    const int wanted = job->concurrency.readers() - threads.cores();
-    int running = job->waitingReaders.load();
-    const int most = std::min(2 * running + 2, wanted);
-    while (running < most && !job->stopped && !job->exhausted()) {
-        if (!job->waitingReaders.compare_exchange_weak(running, running + 1))
-            continue;
-        ++job->readersRunning;
-        if (!threads.tryStartWaiting([job] { read(job, true); })) {
-            --job->waitingReaders;
-            --job->readersRunning; // never the last: the caller reads on
-            return;
-        }
-        ++running;
-    }
-}
-
-// A reader asks for the files it takes next ahead of reading them, so that a
-// disk serves many at once.
-class ReadAheadWindow {
+// What a run's walk and readers share. The files are cut into chunks, each
+// taken whole by one reader, which keeps the chunk's photos in their files'
+// order: the chunks in turn give the photos in the walk's order, with no
+// lock between readers.
+class ProcessingRun::Reading : public std::enable_shared_from_this<Reading> {
   public:
-    void fileTaken(const ReadJob& job, std::size_t file)
-    {
-        constexpr std::size_t ahead = 256;
-        if (file >= from_ && file < to_ && to_ - file > ahead / 2)
-            return;
-        const std::size_t first = file >= from_ && file < to_ ? to_ : file + 1;
-        from_ = file;
-        to_ = file + 1 + ahead;
-        readAhead(job.laneFiles(first, to_ - first));
-    }
+    Reading(QObject* receiver, Finished finished) : receiver_(receiver), finished_(std::move(finished)) {}
+
+    void walkThenRead(const std::vector<fs::path>& locations);
+    void stop() { stopped_ = true; }
 
   private:
-    std::size_t from_ = 0;
-    std::size_t to_ = 0; // files [from_, to_) have been asked for
+    // One reader: chunk after chunk until none is left or the run stops.
+    void read();
+    // By the last reader: the photos in order, handed to the GUI thread.
+    void finish();
+
+    std::atomic<bool> stopped_ = false;
+    ReadPlan plan_;
+    std::vector<std::string> files_;
+    std::vector<std::vector<ImageMetadata>> chunks_;
+    std::atomic<std::size_t> nextChunk_ = 0;
+    std::atomic<int> readersLeft_ = 0;
+    std::mutex tallyMutex_;
+    StatsTally tally_;
+    const QPointer<QObject> receiver_;
+    const Finished finished_;
 };
 
-// One slice of reading: files taken one at a time until none are left, the
-// run stops, the slice is full, or the run wants more readers; the photos
-// found and their counts are then kept in the job.
-void readSlice(ReadJob& job, ReadAheadWindow& ahead)
+void ProcessingRun::Reading::walkThenRead(const std::vector<fs::path>& locations)
 {
-    constexpr std::size_t sliceFiles = 256;
-    constexpr auto sliceTime = std::chrono::milliseconds(100);
-    ReadJob::Slice slice;
-    slice.photos.reserve(sliceFiles);
-    slice.files.reserve(sliceFiles);
+    plan_ = ReadPlan::forLocations(locations);
+    files_ = gatherFiles(locations, [](std::function<void()> listing) {
+        return RunThreads::shared().tryStart(std::move(listing));
+    });
+    chunks_.resize((files_.size() + plan_.chunkFiles - 1) / plan_.chunkFiles);
+    const int readers =
+        static_cast<int>(std::clamp<std::size_t>(chunks_.size(), 1, static_cast<std::size_t>(plan_.readers)));
+    readersLeft_ = readers;
+    for (int reader = 1; reader < readers; ++reader)
+        RunThreads::shared().start([reading = shared_from_this()] { reading->read(); });
+    read();
+}
+
+void ProcessingRun::Reading::read()
+{
     StatsTally tally;
-    ReadTimer timer;
-    std::size_t lane = job.laneToStart();
-    for (std::size_t n = 0; n < sliceFiles && !job.stopped.load(std::memory_order_relaxed); ++n) {
-        const std::optional<std::size_t> file = job.claim(lane);
-        if (!file)
-            break;
-        ahead.fileTaken(job, *file);
-        if (auto record = MetadataReader::shared().readMetadata(job.file(*file))) {
-            tally.add(*record, *file);
-            slice.photos.push_back(std::move(*record));
-            slice.files.push_back(*file);
+    for (std::size_t chunk = nextChunk_++; chunk < chunks_.size() && !stopped_; chunk = nextChunk_++) {
+        const std::size_t first = chunk * plan_.chunkFiles;
+        const auto files =
+            std::span(files_).subspan(first, std::min(plan_.chunkFiles, files_.size() - first));
+        if (plan_.readAhead)
+            readAhead(files);
+        std::vector<ImageMetadata>& photos = chunks_[chunk];
+        photos.reserve(files.size());
+        for (std::size_t file = first; file < first + files.size() && !stopped_; ++file) {
+            if (auto photo = MetadataReader::shared().readMetadata(files_[file])) {
+                tally.add(*photo, file);
+                photos.push_back(std::move(*photo));
+            }
         }
-        if (const auto spent = timer.sample()) {
-            // Where the kernel preempts only at its tick, a thread woken
-            // meanwhile would wait for that tick, or several, behind readers.
-            ::sched_yield();
-            if (job.concurrency.report(spent->onCpu, spent->blocked))
-                break;
-        }
-        if (timer.elapsed() >= sliceTime)
-            break;
     }
-    job.keep(std::move(slice), tally);
+    {
+        const std::lock_guard lock(tallyMutex_);
+        tally_.merge(tally, 0);
+    }
+    if (--readersLeft_ == 0)
+        finish();
 }
 
-// A reader reads slice after slice. A waiting reader leaves early when the
-// run wants fewer; the last reader to leave ends the run.
-void read(const std::shared_ptr<ReadJob>& job, bool waiting)
+void ProcessingRun::Reading::finish()
 {
-    const int cores = RunThreads::shared().cores();
-    ReadAheadWindow ahead;
-    for (;;) {
-        readSlice(*job, ahead);
-        if (job->stopped || job->exhausted()) {
-            if (waiting)
-                --job->waitingReaders;
-            break;
+    std::vector<std::string>().swap(files_);
+    std::vector<ImageMetadata> photos;
+    if (!stopped_) {
+        std::size_t count = 0;
+        for (const auto& chunk : chunks_)
+            count += chunk.size();
+        photos.reserve(count);
+        for (auto& chunk : chunks_) {
+            std::move(chunk.begin(), chunk.end(), std::back_inserter(photos));
+            std::vector<ImageMetadata>().swap(chunk);
         }
-        if (waiting) {
-            int running = job->waitingReaders.load();
-            if (running > job->concurrency.readers() - cores &&
-                job->waitingReaders.compare_exchange_strong(running, running - 1))
-                break;
-        }
-        startWaitingReaders(job);
     }
-    if (job->readersRunning.fetch_sub(1) == 1)
-        endRun(*job);
-}
-
-// The walk, then one reader per core; the walk's own thread reads as the first.
-void walkAndRead(const std::shared_ptr<ReadJob>& job, const std::vector<fs::path>& locations)
-{
-    RunThreads& threads = RunThreads::shared();
-    job->setFiles(gatherFiles(locations, [&threads](std::function<void()> listing) {
-        return threads.tryStartWorking(std::move(listing));
-    }));
-    if (job->stopped || job->exhausted()) {
-        endRun(*job);
+    // A stopped run's photos are freed here, not on the GUI thread; what the
+    // run held is handed back before the window builds its dashboard.
+    std::vector<std::vector<ImageMetadata>>().swap(chunks_);
+    returnFreedMemory();
+    if (stopped_)
         return;
-    }
-    job->readersRunning = threads.cores();
-    for (int reader = 1; reader < threads.cores(); ++reader)
-        threads.startWorking([job] { read(job, false); });
-    read(job, false);
+    callOnGuiThread(receiver_, [finished = finished_, photos = std::move(photos),
+                                tally = std::make_shared<const StatsTally>(std::move(tally_))]() mutable {
+        finished(std::move(photos), std::move(tally));
+    });
 }
-
-} // namespace
 
 ProcessingRun::ProcessingRun(std::vector<fs::path> locations, QObject* receiver, Finished finished)
-    : locations_(std::move(locations))
+    : reading_(std::make_shared<Reading>(receiver, std::move(finished)))
 {
-    // The photos cross to the GUI thread through the application object,
-    // which outlives every run; the receiver is checked there.
-    auto handOver = [receiver = QPointer<QObject>(receiver), finished = std::move(finished)](
-                        std::vector<ImageMetadata> photos, std::shared_ptr<const StatsTally> tally) {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [receiver, finished, photos = std::move(photos), tally = std::move(tally)]() mutable {
-                if (receiver)
-                    finished(std::move(photos), std::move(tally));
-            },
-            Qt::QueuedConnection);
-    };
-    job_ = std::make_shared<ReadJob>(RunThreads::shared().cores(), std::move(handOver));
+    RunThreads::shared().start(
+        [reading = reading_, locations = std::move(locations)] { reading->walkThenRead(locations); });
 }
 
 ProcessingRun::~ProcessingRun()
 {
-    job_->stopped = true;
-}
-
-void ProcessingRun::start()
-{
-    RunThreads::shared().startWorking(
-        [job = job_, locations = std::move(locations_)] { walkAndRead(job, locations); });
+    reading_->stop();
 }
 
 bool ProcessingRun::waitForReads(std::chrono::milliseconds timeout)

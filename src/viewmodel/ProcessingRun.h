@@ -12,14 +12,13 @@
 
 namespace optara {
 
-class ReadJob;
 class StatsTally;
 
-// One processing run: the walk, then the reads, then the hand-over of the
-// photos. Made and owned on the GUI thread; the walk and the readers run on
-// RunThreads and share the run's ReadJob, so the GUI thread takes no part
-// between start() and the hand-over. A run destroyed before its end stops
-// reading within one file, and its threads free what it read.
+// One processing run, started by its construction: the walk, then the reads,
+// then the hand-over of the photos. Made and owned on the GUI thread; the walk
+// and the reads run on RunThreads, so the GUI thread takes no part until the
+// hand-over. A run destroyed before its end stops reading within one file,
+// and its threads free what it read.
 class ProcessingRun {
   public:
     // On the GUI thread, unless receiver is gone by then: the photos in the
@@ -31,15 +30,13 @@ class ProcessingRun {
     ProcessingRun(const ProcessingRun&) = delete;
     ProcessingRun& operator=(const ProcessingRun&) = delete;
 
-    void start();
-
     // Waits until no run reads any more. False when reads are still going
     // after the timeout: a share that stopped answering holds them.
     static bool waitForReads(std::chrono::milliseconds timeout);
 
   private:
-    std::vector<std::filesystem::path> locations_;
-    std::shared_ptr<ReadJob> job_;
+    class Reading;
+    std::shared_ptr<Reading> reading_;
 };
 
 } // namespace optara

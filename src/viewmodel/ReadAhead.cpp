@@ -5,11 +5,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <array>
 
 namespace optara {
 
@@ -22,18 +18,6 @@ constexpr off_t headBytes = 128 * 1024;
 int openToRead(const std::string& file)
 {
     return ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-}
-
-bool servedFromAfar(int fd)
-{
-    // FUSE, NFS, SMB (both magics of CIFS and SMB 2), Ceph, 9P, AFS.
-    constexpr std::array<unsigned long, 8> remote{0x65735546, 0x6969,     0x517B,     0xFF534D42,
-                                                  0xFE534D42, 0x00C36400, 0x01021997, 0x5346414F};
-    struct statfs system {};
-    if (::fstatfs(fd, &system) != 0)
-        return true;
-    const auto type = static_cast<unsigned long>(system.f_type);
-    return std::find(remote.begin(), remote.end(), type) != remote.end();
 }
 
 bool isRegular(int fd)
@@ -65,7 +49,7 @@ void readAhead(std::span<const std::string> files)
         return;
     {
         const exif::FileDescriptor last(openToRead(files.back()));
-        if (last.get() < 0 || !isRegular(last.get()) || servedFromAfar(last.get()) || inMemory(last.get()))
+        if (last.get() < 0 || !isRegular(last.get()) || inMemory(last.get()))
             return;
     }
     for (const std::string& file : files) {
