@@ -5,7 +5,6 @@
 #include "MetadataReader.h"
 #include "PhotoBuilder.h"
 #include "Text.h"
-#include "ZoneOverride.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +14,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
 #include <regex>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 // Bytes allocated by this test binary, so that a read's memory can be measured.
@@ -262,6 +263,19 @@ TEST(ExifReader, FieldsTakeOnlyTheirOwnKindOfValueInEitherByteOrder)
             ASSERT_TRUE(f);
             EXPECT_EQ(show(f->lensModel) + "|" + show(f->exposureTime) + "|" + show(f->iso), expected);
         }
+}
+
+// Runs body under the zone (TZ) on a thread of its own, as a thread keeps the offsets it has looked up
+// in the zone it first met.
+void inZone(const char* zone, const std::function<void()>& body)
+{
+    const std::optional<std::string> previous =
+        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+    std::thread(body).join();
+    previous ? ::setenv("TZ", previous->c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
 }
 
 // mktime settles a repeated hour by the offset its previous call used, so it
