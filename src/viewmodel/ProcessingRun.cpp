@@ -37,6 +37,10 @@ class ProcessingRun::Reading : public std::enable_shared_from_this<Reading> {
   private:
     // One reader: chunk after chunk until none is left or the run stops.
     void read();
+    // The next chunk nobody reads yet, its heads asked for where the plan
+    // says; past the last chunk when none is left.
+    std::size_t takeChunk();
+    std::span<const std::string> filesOf(std::size_t chunk) const;
     // By the last reader: the photos in order, handed to the GUI thread.
     void finish();
 
@@ -67,23 +71,37 @@ void ProcessingRun::Reading::walkThenRead(const std::vector<fs::path>& locations
     read();
 }
 
+std::span<const std::string> ProcessingRun::Reading::filesOf(std::size_t chunk) const
+{
+    const std::size_t first = chunk * plan_.chunkFiles;
+    return std::span(files_).subspan(first, std::min(plan_.chunkFiles, files_.size() - first));
+}
+
+std::size_t ProcessingRun::Reading::takeChunk()
+{
+    const std::size_t chunk = nextChunk_++;
+    if (chunk < chunks_.size() && plan_.readAhead)
+        readAhead(filesOf(chunk));
+    return chunk;
+}
+
 void ProcessingRun::Reading::read()
 {
     StatsTally tally;
-    for (std::size_t chunk = nextChunk_++; chunk < chunks_.size() && !stopped_; chunk = nextChunk_++) {
+    // A reader takes its next chunk as it starts one, so that the disk
+    // serves the next chunk's heads while this one is read.
+    for (std::size_t chunk = takeChunk(); chunk < chunks_.size() && !stopped_;) {
+        const std::size_t next = takeChunk();
         const std::size_t first = chunk * plan_.chunkFiles;
-        const auto files =
-            std::span(files_).subspan(first, std::min(plan_.chunkFiles, files_.size() - first));
-        if (plan_.readAhead)
-            readAhead(files);
         std::vector<ImageMetadata>& photos = chunks_[chunk];
-        photos.reserve(files.size());
-        for (std::size_t file = first; file < first + files.size() && !stopped_; ++file) {
+        photos.reserve(filesOf(chunk).size());
+        for (std::size_t file = first; file < first + filesOf(chunk).size() && !stopped_; ++file) {
             if (auto photo = MetadataReader::shared().readMetadata(files_[file])) {
                 tally.add(*photo, file);
                 photos.push_back(std::move(*photo));
             }
         }
+        chunk = next;
     }
     {
         const std::lock_guard lock(tallyMutex_);
