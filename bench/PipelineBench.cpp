@@ -1,8 +1,9 @@
-// pipeline DIR [--cold]: one real AppViewModel run over DIR, headless, against
+// pipeline DIR [--cold | --once]: one real AppViewModel run over DIR, headless, against
 // the floor of the same walk plus open, 64 KiB read and close of every file;
 // then DIR again as one drop per folder in it, into one model. Each ends with a
 // Restart. With --cold (root), first the one run and a floor on 64 threads,
-// each after dropping the page cache: what the disk allows. A stall is the
+// each after dropping the page cache: what the disk allows. With --once, the
+// one run alone, for a library larger than memory or a slow share. A stall is the
 // longest wait between the GUI thread's 1 ms ticks, publish and Restart
 // included. The last line holds the figures as key=value pairs.
 
@@ -161,8 +162,9 @@ void print(const char* name, const RunFigures& run)
 int runPipelineBench(int argc, char** argv)
 {
     const bool cold = argc == 3 && std::strcmp(argv[2], "--cold") == 0;
-    if (argc != 2 && !cold) {
-        std::fprintf(stderr, "usage: optara-bench pipeline DIR [--cold]\n");
+    const bool once = argc == 3 && std::strcmp(argv[2], "--once") == 0;
+    if (argc != 2 && !cold && !once) {
+        std::fprintf(stderr, "usage: optara-bench pipeline DIR [--cold | --once]\n");
         return 2;
     }
     optara::configureHeaps(); // as the app does
@@ -171,6 +173,11 @@ int runPipelineBench(int argc, char** argv)
     char* qtArgv[] = {argv[0], nullptr};
     QCoreApplication app(qtArgc, qtArgv);
     QThreadPool* const warmPool = QThreadPool::globalInstance();
+    if (once) {
+        const RunFigures run = pipeline({root});
+        print("once", run);
+        return run.photos > 0 ? 0 : 1;
+    }
 
     RunFigures coldRun;
     ReadFloor coldFloor;

@@ -13,7 +13,7 @@ int usage()
 {
     std::fprintf(stderr, "usage: optara-bench reader DIR\n"
                          "       optara-bench make-tree DIR --photos N\n"
-                         "       optara-bench pipeline DIR [--cold]\n"
+                         "       optara-bench pipeline DIR [--cold | --once]\n"
                          "       optara-bench window DIR [--cold] [--cycles N]\n"
                          "       optara-bench startup BARE APP... [--runs N]\n");
     return 2;
