@@ -93,9 +93,10 @@ void ProcessingRun::Reading::read()
     for (std::size_t chunk = takeChunk(); chunk < chunks_.size() && !stopped_;) {
         const std::size_t next = takeChunk();
         const std::size_t first = chunk * plan_.chunkFiles;
+        const std::size_t end = first + filesOf(chunk).size();
         std::vector<ImageMetadata>& photos = chunks_[chunk];
-        photos.reserve(filesOf(chunk).size());
-        for (std::size_t file = first; file < first + filesOf(chunk).size() && !stopped_; ++file) {
+        photos.reserve(end - first);
+        for (std::size_t file = first; file < end && !stopped_; ++file) {
             if (auto photo = MetadataReader::shared().readMetadata(files_[file])) {
                 tally.add(*photo, file);
                 photos.push_back(std::move(*photo));
