@@ -114,7 +114,10 @@ void read(Folder& folder) noexcept
 // listing, so the team is idle when the destructor ends it.
 class Walk {
   public:
-    explicit Walk(const TaskStarter& startListing) : startListing_(startListing) {}
+    Walk(const TaskStarter& startListing, GatherProgress& progress)
+        : startListing_(startListing), progress_(progress)
+    {
+    }
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
     ~Walk();
@@ -140,6 +143,7 @@ class Walk {
     std::size_t idle_ = 0;
     bool stopping_ = false;
     const TaskStarter& startListing_;
+    GatherProgress& progress_;
     std::size_t members_ = 0;
     bool teamComplete_ = false; // only the caller starts members
     std::condition_variable memberLeft_;
@@ -165,7 +169,7 @@ void Walk::run(Folder& top, std::vector<std::string>& found)
         std::size_t subfolder = 0;
     };
     std::vector<Frame> stack{{&top}};
-    while (!stack.empty()) {
+    while (!stack.empty() && !progress_.stopped) {
         Frame& frame = stack.back();
         Folder& folder = *frame.folder;
         const bool done = frame.subfolder == folder.subfolders.size();
@@ -256,7 +260,10 @@ void Walk::listNext(std::unique_lock<std::mutex>& lock) noexcept
     pending_ = folder.below;
     --pendingCount_;
     lock.unlock();
-    read(folder);
+    if (!progress_.stopped) {
+        read(folder);
+        progress_.filesFound += folder.files.size();
+    }
     lock.lock();
     folder.listed = true;
     queueSubfolders(folder);
@@ -285,7 +292,8 @@ bool isJpeg(const fs::path& location)
     return hasJpegExtension(last.native());
 }
 
-std::vector<std::string> gatherFiles(const std::vector<fs::path>& locations, const TaskStarter& startListing)
+std::vector<std::string> gatherFiles(const std::vector<fs::path>& locations, const TaskStarter& startListing,
+                                     GatherProgress* progress)
 {
     // The given locations stand as the entries of a folder the walk begins in.
     Folder top{std::string()};
@@ -301,8 +309,11 @@ std::vector<std::string> gatherFiles(const std::vector<fs::path>& locations, con
         else if (isJpeg(location))
             top.files.push_back(location.native());
     }
+    GatherProgress unwatched;
+    GatherProgress& shared = progress != nullptr ? *progress : unwatched;
+    shared.filesFound += top.files.size();
     std::vector<std::string> found;
-    Walk walk(startListing);
+    Walk walk(startListing, shared);
     walk.run(top, found);
     return found;
 }

@@ -116,10 +116,37 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
 
 void AppViewModel::clearData()
 {
-    ++clears_;
+    ++resets_;
     PhotoList photos;
     refreshStats({}, [&] { photos = std::exchange(processedImages_, {}); });
     freeOnWorker(std::move(photos), std::exchange(tally_, std::make_shared<const StatsTally>()));
+}
+
+void AppViewModel::cancelRuns()
+{
+    if (runsInFlight_ == 0)
+        return;
+    ++resets_;
+    runs_.clear();
+    freeOnWorker(std::exchange(finished_, {}));
+    runsInFlight_ = 0;
+    filesFoundByFinished_ = 0;
+    isProcessing_ = false;
+    emit isProcessingChanged();
+}
+
+QVariantMap AppViewModel::progress() const
+{
+    ProcessingRun::Progress total{filesFoundByFinished_, filesFoundByFinished_, false};
+    for (const auto& [number, run] : runs_) {
+        const ProcessingRun::Progress progress = run->progress();
+        total.filesFound += progress.filesFound;
+        total.filesRead += progress.filesRead;
+        total.walking = total.walking || progress.walking;
+    }
+    return {{QStringLiteral("filesFound"), static_cast<qulonglong>(total.filesFound)},
+            {QStringLiteral("filesRead"), static_cast<qulonglong>(total.filesRead)},
+            {QStringLiteral("walking"), total.walking}};
 }
 
 fs::path AppViewModel::localPath(const QUrl& url)
@@ -135,7 +162,10 @@ fs::path AppViewModel::localPath(const QUrl& url)
 void AppViewModel::finishRun(std::uint64_t run, std::vector<ImageMetadata> photos,
                              std::shared_ptr<const StatsTally> tally)
 {
-    runs_.erase(run);
+    if (const auto finishing = runs_.find(run); finishing != runs_.end()) {
+        filesFoundByFinished_ += finishing->second->progress().filesFound;
+        runs_.erase(finishing);
+    }
     finished_.push_back({std::move(photos), std::move(tally)});
     rankNext();
 }
@@ -145,24 +175,24 @@ void AppViewModel::rankNext()
     if (ranking_ || finished_.empty())
         return;
     ranking_ = true;
-    QThreadPool::globalInstance()->start([self = QPointer<AppViewModel>(this), clears = clears_,
+    QThreadPool::globalInstance()->start([self = QPointer<AppViewModel>(this), resets = resets_,
                                           held = tally_, batch = finished_.front().tally] {
         auto tally = std::make_shared<StatsTally>(*held);
         tally->append(*batch);
         Lists lists;
         for (StatList list : allStatLists)
             lists[static_cast<std::size_t>(list)] = tally->ranked(list);
-        callOnGuiThread(self, [self, clears, tally = std::shared_ptr<const StatsTally>(std::move(tally)),
+        callOnGuiThread(self, [self, resets, tally = std::shared_ptr<const StatsTally>(std::move(tally)),
                                lists = std::move(lists)]() mutable {
-            self->ranked(clears, std::move(tally), std::move(lists));
+            self->ranked(resets, std::move(tally), std::move(lists));
         });
     });
 }
 
-void AppViewModel::ranked(std::uint64_t clears, std::shared_ptr<const StatsTally> tally, Lists lists)
+void AppViewModel::ranked(std::uint64_t resets, std::shared_ptr<const StatsTally> tally, Lists lists)
 {
     ranking_ = false;
-    if (clears == clears_)
+    if (resets == resets_)
         publish(std::move(tally), std::move(lists));
     rankNext();
 }
@@ -176,6 +206,7 @@ void AppViewModel::publish(std::shared_ptr<const StatsTally> tally, Lists lists)
     });
     freeOnWorker(std::exchange(tally_, std::move(tally)));
     if (--runsInFlight_ == 0) {
+        filesFoundByFinished_ = 0;
         isProcessing_ = false;
         emit isProcessingChanged();
     }

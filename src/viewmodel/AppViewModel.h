@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QUrl>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include <array>
@@ -52,6 +53,11 @@ class AppViewModel : public QObject {
     // Takes local file or folder URLs; returns at once with isProcessing true.
     Q_INVOKABLE void processURLs(const QList<QUrl>& urls);
     Q_INVOKABLE void clearData();
+    // Stops every run in flight: none of them publishes, and isProcessing goes false.
+    Q_INVOKABLE void cancelRuns();
+    // How far the runs in flight are together: filesFound, filesRead (numbers) and
+    // walking (whether a run still looks for files).
+    Q_INVOKABLE QVariantMap progress() const;
 
   signals:
     void isProcessingChanged();
@@ -74,7 +80,7 @@ class AppViewModel : public QObject {
     // Ranks the held counts with the next batch's off the GUI thread, one
     // batch at a time, then publishes that batch.
     void rankNext();
-    void ranked(std::uint64_t clears, std::shared_ptr<const StatsTally> tally, Lists lists);
+    void ranked(std::uint64_t resets, std::shared_ptr<const StatsTally> tally, Lists lists);
     void publish(std::shared_ptr<const StatsTally> tally, Lists lists);
     std::array<StatListModel*, allStatLists.size()> listModels();
     // Replaces the lists, with whatever else changes alongside them.
@@ -87,12 +93,14 @@ class AppViewModel : public QObject {
     std::shared_ptr<const StatsTally> tally_;
     std::deque<Batch> finished_; // runs waiting to be published, oldest first
     bool ranking_ = false;
-    std::uint64_t clears_ = 0; // a ranking begun before a clear is stale
+    std::uint64_t resets_ = 0; // a ranking begun before a clear or a cancel is stale
     // isProcessing goes back to false only when the last run is published.
     int runsInFlight_ = 0;
     // Runs still reading, by number; destroyed with the model, they stop.
     std::map<std::uint64_t, std::unique_ptr<ProcessingRun>> runs_;
     std::uint64_t runsStarted_ = 0;
+    // Files of runs that have read them all but wait to be published.
+    std::size_t filesFoundByFinished_ = 0;
 };
 
 } // namespace optara

@@ -32,7 +32,8 @@ class ProcessingRun::Reading : public std::enable_shared_from_this<Reading> {
     Reading(QObject* receiver, Finished finished) : receiver_(receiver), finished_(std::move(finished)) {}
 
     void walkThenRead(const std::vector<fs::path>& locations);
-    void stop() { stopped_ = true; }
+    void stop() { walk_.stopped = true; }
+    Progress progress() const { return {walk_.filesFound, filesRead_, !walked_}; }
 
   private:
     // One reader: chunk after chunk until none is left or the run stops.
@@ -44,7 +45,10 @@ class ProcessingRun::Reading : public std::enable_shared_from_this<Reading> {
     // By the last reader: the photos in order, handed to the GUI thread.
     void finish();
 
-    std::atomic<bool> stopped_ = false;
+    // The walk's count and stop flag, which the reads heed as well.
+    GatherProgress walk_;
+    std::atomic<bool> walked_ = false;
+    std::atomic<std::size_t> filesRead_ = 0;
     ReadPlan plan_;
     std::vector<std::string> files_;
     std::vector<std::vector<ImageMetadata>> chunks_;
@@ -59,9 +63,11 @@ class ProcessingRun::Reading : public std::enable_shared_from_this<Reading> {
 void ProcessingRun::Reading::walkThenRead(const std::vector<fs::path>& locations)
 {
     plan_ = ReadPlan::forLocations(locations);
-    files_ = gatherFiles(locations, [](std::function<void()> listing) {
-        return RunThreads::shared().tryStart(std::move(listing));
-    });
+    files_ = gatherFiles(
+        locations,
+        [](std::function<void()> listing) { return RunThreads::shared().tryStart(std::move(listing)); },
+        &walk_);
+    walked_ = true;
     chunks_.resize((files_.size() + plan_.chunkFiles - 1) / plan_.chunkFiles);
     const int readers =
         static_cast<int>(std::clamp<std::size_t>(chunks_.size(), 1, static_cast<std::size_t>(plan_.readers)));
@@ -90,17 +96,18 @@ void ProcessingRun::Reading::read()
     StatsTally tally;
     // A reader takes its next chunk as it starts one, so that the disk
     // serves the next chunk's heads while this one is read.
-    for (std::size_t chunk = takeChunk(); chunk < chunks_.size() && !stopped_;) {
+    for (std::size_t chunk = takeChunk(); chunk < chunks_.size() && !walk_.stopped;) {
         const std::size_t next = takeChunk();
         const std::size_t first = chunk * plan_.chunkFiles;
         const std::size_t end = first + filesOf(chunk).size();
         std::vector<ImageMetadata>& photos = chunks_[chunk];
         photos.reserve(end - first);
-        for (std::size_t file = first; file < end && !stopped_; ++file) {
+        for (std::size_t file = first; file < end && !walk_.stopped; ++file) {
             if (auto photo = MetadataReader::shared().readMetadata(files_[file])) {
                 tally.add(*photo, file);
                 photos.push_back(std::move(*photo));
             }
+            filesRead_.fetch_add(1, std::memory_order_relaxed);
         }
         chunk = next;
     }
@@ -116,7 +123,7 @@ void ProcessingRun::Reading::finish()
 {
     std::vector<std::string>().swap(files_);
     std::vector<ImageMetadata> photos;
-    if (!stopped_) {
+    if (!walk_.stopped) {
         std::size_t count = 0;
         for (const auto& chunk : chunks_)
             count += chunk.size();
@@ -130,7 +137,7 @@ void ProcessingRun::Reading::finish()
     // run held is handed back before the window builds its dashboard.
     std::vector<std::vector<ImageMetadata>>().swap(chunks_);
     returnFreedMemory();
-    if (stopped_)
+    if (walk_.stopped)
         return;
     callOnGuiThread(receiver_, [finished = finished_, photos = std::move(photos),
                                 tally = std::make_shared<const StatsTally>(std::move(tally_))]() mutable {
@@ -148,6 +155,11 @@ ProcessingRun::ProcessingRun(std::vector<fs::path> locations, QObject* receiver,
 ProcessingRun::~ProcessingRun()
 {
     reading_->stop();
+}
+
+ProcessingRun::Progress ProcessingRun::progress() const
+{
+    return reading_->progress();
 }
 
 bool ProcessingRun::waitForReads(std::chrono::milliseconds timeout)

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -25,10 +26,20 @@ class ProcessingRun {
     // order gathered, and their counts.
     using Finished = std::function<void(std::vector<ImageMetadata>, std::shared_ptr<const StatsTally>)>;
 
+    // How far a run is: files found while it walks, then files read of those found.
+    struct Progress {
+        std::size_t filesFound = 0;
+        std::size_t filesRead = 0;
+        bool walking = true;
+    };
+
     ProcessingRun(std::vector<std::filesystem::path> locations, QObject* receiver, Finished finished);
     ~ProcessingRun();
     ProcessingRun(const ProcessingRun&) = delete;
     ProcessingRun& operator=(const ProcessingRun&) = delete;
+
+    // From any thread, at any time.
+    Progress progress() const;
 
     // Waits until no run reads any more. False when reads are still going
     // after the timeout: a share that stopped answering holds them.
