@@ -23,6 +23,14 @@ void prepareReadOnlySession()
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
         (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus"))))
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    // Qt looks for a runtime folder as it starts, and makes one where there is none:
+    // XDG_RUNTIME_DIR's, else runtime-USER in the temporary folder. Without a session's
+    // runtime folder the app has no use for either: with none named, and a temporary
+    // folder that cannot hold a folder, none is made.
+    if (!QFileInfo(runtime).isDir()) {
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", "/dev/null");
+    }
 }
 
 } // namespace optara
