@@ -61,12 +61,38 @@
         <source>Processing photos...</source>
         <translation>Fotos werden verarbeitet...</translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) found</source>
+        <translation>
+            <numerusform>%n Datei gefunden</numerusform>
+            <numerusform>%n Dateien gefunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n file(s) read</source>
+        <translation>
+            <numerusform>%1 von %n Datei gelesen</numerusform>
+            <numerusform>%1 von %n Dateien gelesen</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>StatCard</name>
     <message>
         <source>No data available</source>
         <translation>Keine Daten vorhanden</translation>
+    </message>
+    <message>
+        <source>Unknown Camera</source>
+        <translation>Unbekannte Kamera</translation>
+    </message>
+    <message>
+        <source>Unknown Lens</source>
+        <translation>Unbekanntes Objektiv</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
     </message>
     <message numerus="yes">
         <source>%n photo(s)</source>
@@ -78,9 +104,12 @@
 </context>
 <context>
     <name>StatsDashboardView</name>
-    <message>
+    <message numerus="yes">
         <source>Photos Analyzed</source>
-        <translation>Fotos analysiert</translation>
+        <translation>
+            <numerusform>Foto analysiert</numerusform>
+            <numerusform>Fotos analysiert</numerusform>
+        </translation>
     </message>
     <message>
         <source>Optara</source>

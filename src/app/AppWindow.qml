@@ -18,19 +18,19 @@ Window {
     color: Theme.neoBackground
     title: qsTr("Optara")
 
-    ContentView {
-        objectName: "contentView"
-        anchors.fill: parent
-        viewModel: window.viewModel
-        controlsHeight: chrome.stripHeight
-    }
-
     WindowChrome {
         id: chrome
         anchors.fill: parent
         window: window
         leftControls: window.leftControls
         rightControls: window.rightControls
+
+        ContentView {
+            objectName: "contentView"
+            anchors.fill: parent
+            viewModel: window.viewModel
+            controlsHeight: chrome.stripHeight
+        }
     }
 
     Shortcut {

@@ -25,9 +25,19 @@ Item {
     }
 
     // The window's browse panel, which starts where this window's last one was, across Restart.
+    // What it hands over reaches the view model whichever view opened it, even if that view
+    // has gone since.
     PhotoPicker {
         id: windowPicker
         theme: Theme
+        onChosen: (urls) => root.viewModel.processURLs(urls)
+    }
+
+    // Stops the runs: the window shows again what it showed before them.
+    Shortcut {
+        sequence: "Escape"
+        enabled: root.viewModel.isProcessing
+        onActivated: root.viewModel.cancelRuns()
     }
 
     // Each view exists only while it is shown: a repeater of one or none, as a
@@ -66,6 +76,7 @@ Item {
                 objectName: "dashboard"
                 anchors.fill: parent
                 viewModel: root.viewModel
+                picker: windowPicker
                 topInset: root.controlsHeight
                 onRestarting: (reason) => root.restartReason = reason
             }
@@ -90,5 +101,6 @@ Item {
         anchors.fill: parent
         active: root.viewModel.isProcessing
         source: "ProcessingOverlay.qml"
+        onLoaded: item.viewModel = root.viewModel
     }
 }

@@ -1,14 +1,40 @@
 import QtQuick
 import Optara.Ui
+import Optara.ViewModel
 
 // Dims the window and shows the progress card. Opaque to input: it takes every
-// pointer event and drag, so nothing beneath reacts while photos are read.
+// pointer event and drag, so nothing beneath reacts while photos are read; files
+// dropped on it go to the view model as a run of their own.
 Item {
     id: overlay
     objectName: "processingOverlay"
 
+    property AppViewModel viewModel
+    // How far the runs are, shown once they have lasted a second, so that a short
+    // run looks as if there were none.
+    property bool showsProgress: false
+    property var progress: ({ filesFound: 0, filesRead: 0, walking: true })
+
     Accessible.role: Accessible.ProgressBar
     Accessible.name: progressText.text
+    Accessible.description: progressCount.visible ? progressCount.text : ""
+    // Assistive technology's way to Escape.
+    Accessible.onPressAction: overlay.viewModel.cancelRuns()
+
+    Timer {
+        objectName: "progressDelay"
+        interval: 1000
+        running: true
+        onTriggered: overlay.showsProgress = true
+    }
+    // Once a frame at most.
+    Timer {
+        interval: 16
+        repeat: true
+        triggeredOnStart: true
+        running: overlay.showsProgress && overlay.viewModel !== null
+        onTriggered: overlay.progress = overlay.viewModel.progress()
+    }
 
     Rectangle {
         objectName: "backdrop"
@@ -29,6 +55,11 @@ Item {
     DropArea {
         objectName: "dropBlocker"
         anchors.fill: parent
+    }
+    FileDropTarget {
+        objectName: "overlayDropTarget"
+        anchors.fill: parent
+        onDropped: (urls) => overlay.viewModel.processURLs(urls)
     }
 
     HardShadowBox {
@@ -61,6 +92,18 @@ Item {
                 font.pixelSize: Theme.title3
                 font.bold: true
                 font.capitalization: Font.AllUppercase
+                color: Theme.neoText
+            }
+            Text {
+                id: progressCount
+                objectName: "progressCount"
+                visible: overlay.showsProgress
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: overlay.progress.walking
+                      ? qsTr("%n file(s) found", "", overlay.progress.filesFound)
+                      : qsTr("%1 of %n file(s) read", "", overlay.progress.filesFound).arg(overlay.progress.filesRead)
+                font.family: Theme.monospacedFamily
+                font.pixelSize: Theme.body
                 color: Theme.neoText
             }
         }

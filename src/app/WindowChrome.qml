@@ -173,6 +173,14 @@ Item {
             ControlButton {}
         }
     }
+    // The window's content, under the controls and the edges, between the two rows
+    // in the tree: Tab then goes from left to right whichever side the controls are on.
+    default property alias content: contentSlot.data
+    Item {
+        id: contentSlot
+        anchors.fill: parent
+        z: -1
+    }
     Row {
         id: rightRow
         objectName: "rightControls"

@@ -13,8 +13,8 @@ Item {
     // Motion progress from idle (0) to hovering (1), for the zone and the tile.
     readonly property real zoneProgress: zoneSpring.value
     readonly property real tileProgress: tileSpring.value
-    // The window's own, so that it outlives the zone; anything with open(window) and chosen(urls),
-    // closed() signals.
+    // The window's own, so that it outlives the zone; anything with open(window) and a closed()
+    // signal. The window hands what it chose to the view model.
     property var picker
     // Whether keys opened the panel: the button then gets its focus frame back.
     property bool browsedByKeys: false
@@ -66,7 +66,6 @@ Item {
     Connections {
         target: root.picker
         ignoreUnknownSignals: true
-        function onChosen(urls) { root.hand(urls) }
         function onClosed() { root.takeKeys(root.browsedByKeys ? Qt.TabFocusReason : Qt.MouseFocusReason) }
     }
 

@@ -9,6 +9,8 @@ T.AbstractButton {
     // Name of a symbol drawn before the text; empty for a text-only label.
     property string symbol: ""
     readonly property real pressOffset: down ? 4 : 0
+    // How far the focus frame reaches past the button on each side.
+    readonly property int focusMargin: 8
 
     leftPadding: 24
     rightPadding: 24
@@ -21,9 +23,15 @@ T.AbstractButton {
 
     Accessible.role: Accessible.Button
     Accessible.name: text
+    // Under the processing overlay a button is disabled: assistive technology then
+    // neither finds nor presses it.
+    Accessible.ignored: !enabled
     // Assistive technology's Press, which the Button role already lists: a handler
     // of Accessible.pressAction would list it a second time.
-    function accessiblePressAction() { clicked() }
+    function accessiblePressAction() {
+        if (enabled)
+            clicked()
+    }
     // Space presses it as every button does; Return and Enter as well.
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
@@ -81,10 +89,10 @@ T.AbstractButton {
     Rectangle {
         objectName: "focusFrame"
         visible: control.visualFocus
-        x: -8
-        y: -8
-        width: control.width + 16
-        height: control.height + 16
+        x: -control.focusMargin
+        y: -control.focusMargin
+        width: control.width + 2 * control.focusMargin
+        height: control.height + 2 * control.focusMargin
         color: "transparent"
         border.color: Theme.neoAccent
         border.width: 3

@@ -12,6 +12,9 @@ Item {
     // The ranked rows; only the first ten are drawn.
     property StatListModel items
     property string icon: ""
+    // The label of photos that lack the value, marked for translation in this card's
+    // context: only that label is shown in the user's language, the others verbatim.
+    property string unknownLabel: ""
 
     readonly property int maximumRows: 10
     // The greatest count among the shown rows; the rows past them take no part.
@@ -167,7 +170,7 @@ Item {
                             id: rowLabel
                             objectName: "rowLabel"
                             width: parent.width
-                            text: row.label
+                            text: row.label === card.unknownLabel ? qsTr(card.unknownLabel) : row.label
                             textFormat: Text.PlainText
                             font.family: Theme.defaultFamily
                             font.pixelSize: 16

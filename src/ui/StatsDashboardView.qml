@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic as Controls
+import Optara.Ui
 import Optara.ViewModel
 
 // The screen shown once photos have been analysed: the photo count, the title,
@@ -12,6 +13,9 @@ Item {
     // controls sit there. The header keeps its 32 from the top edge.
     property real topInset: 0
     readonly property int photoCount: viewModel.processedImageCount
+    // The window's browse panel, as the drop zone has it: more photos join those shown.
+    property var picker
+    readonly property alias isHovering: dropTarget.isHovering
     readonly property real contentWidth: scroll.availableWidth
 
     // Emitted as Restart empties the view model, with the way Restart had the keys:
@@ -24,6 +28,18 @@ Item {
     // A click on the page takes the keys back from a button.
     TapHandler {
         onTapped: root.forceActiveFocus(Qt.MouseFocusReason)
+    }
+
+    // Ctrl+O, as on the drop zone; the keys come back to the page as the panel closes.
+    Shortcut {
+        sequence: "Ctrl+O"
+        enabled: root.enabled && root.visible && root.picker !== undefined
+        onActivated: root.picker.open(root.Window.window)
+    }
+    Connections {
+        target: root.picker
+        ignoreUnknownSignals: true
+        function onClosed() { root.forceActiveFocus(Qt.OtherFocusReason) }
     }
 
     // A page, or to either end; Space comes here only when no button has the focus.
@@ -84,7 +100,9 @@ Item {
                 id: header
                 objectName: "headerRow"
                 readonly property real shareWidth: (width - 64 - 2 * 8) / 3
-                readonly property real topPadding: 32 - root.topInset
+                // 32 from the window's top, but room above Restart for its focus frame,
+                // which the scroll area would clip.
+                readonly property real topPadding: Math.max(32 - root.topInset, restartButton.focusMargin)
                 // The line the three children are centred on, below the top padding.
                 readonly property real middle: topPadding + (height - topPadding) / 2
                 width: parent.width
@@ -118,7 +136,7 @@ Item {
                         anchors.baseline: countText.baseline
                         width: Math.max(0, countLine.width - x)
                         elide: Text.ElideRight
-                        text: qsTr("Photos Analyzed")
+                        text: qsTr("Photos Analyzed", "", root.photoCount)
                         font.family: Theme.defaultFamily
                         font.pixelSize: Theme.title3
                         font.weight: Font.Medium
@@ -177,6 +195,7 @@ Item {
                     objectName: "camerasCard"
                     width: grid.cardWidth
                     title: qsTr("Cameras")
+                    unknownLabel: QT_TRANSLATE_NOOP("StatCard", "Unknown Camera")
                     items: root.viewModel.topCameras
                     icon: "camera.fill"
                 }
@@ -184,6 +203,7 @@ Item {
                     objectName: "lensesCard"
                     width: grid.cardWidth
                     title: qsTr("Lenses")
+                    unknownLabel: QT_TRANSLATE_NOOP("StatCard", "Unknown Lens")
                     items: root.viewModel.topLenses
                     icon: "camera.aperture"
                 }
@@ -191,6 +211,7 @@ Item {
                     objectName: "focalLengthsCard"
                     width: grid.cardWidth
                     title: qsTr("Focal Lengths")
+                    unknownLabel: QT_TRANSLATE_NOOP("StatCard", "Unknown")
                     items: root.viewModel.topFocalLengths
                     icon: "scope"
                 }
@@ -198,6 +219,7 @@ Item {
                     objectName: "aperturesCard"
                     width: grid.cardWidth
                     title: qsTr("Apertures")
+                    unknownLabel: QT_TRANSLATE_NOOP("StatCard", "Unknown")
                     items: root.viewModel.topApertures
                     icon: "f.cursive.circle"
                 }
@@ -217,5 +239,24 @@ Item {
                 opacity: 0.8
             }
         }
+    }
+
+    // Photos dropped here join those shown; an accent outline marks the page while a drag
+    // that carries them hovers.
+    FileDropTarget {
+        id: dropTarget
+        objectName: "dashboardDropTarget"
+        anchors.fill: parent
+        onDropped: (urls) => root.viewModel.processURLs(urls)
+    }
+    Rectangle {
+        objectName: "dropOutline"
+        visible: dropTarget.isHovering
+        anchors.fill: parent
+        anchors.topMargin: root.topInset
+        color: "transparent"
+        border.color: Theme.neoAccent
+        border.width: 4
+        antialiasing: false
     }
 }
