@@ -137,7 +137,9 @@ void AppViewModel::cancelRuns()
 
 QVariantMap AppViewModel::progress() const
 {
-    ProcessingRun::Progress total{filesFoundByFinished_, filesFoundByFinished_, false};
+    // With no run in place or finished, the one announced is about to walk.
+    ProcessingRun::Progress total{filesFoundByFinished_, filesFoundByFinished_,
+                                  runs_.empty() && finished_.empty()};
     for (const auto& [number, run] : runs_) {
         const ProcessingRun::Progress progress = run->progress();
         total.filesFound += progress.filesFound;
