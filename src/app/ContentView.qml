@@ -103,4 +103,12 @@ Item {
         source: "ProcessingOverlay.qml"
         onLoaded: item.viewModel = root.viewModel
     }
+    // Files dropped while a run goes become a run of their own. Above the overlay, and made
+    // once: a drop hands its locations over on a later turn, when the overlay may be gone.
+    FileDropTarget {
+        objectName: "runDropTarget"
+        anchors.fill: parent
+        visible: root.viewModel.isProcessing
+        onDropped: (urls) => root.viewModel.processURLs(urls)
+    }
 }

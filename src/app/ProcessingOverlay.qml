@@ -3,8 +3,7 @@ import Optara.Ui
 import Optara.ViewModel
 
 // Dims the window and shows the progress card. Opaque to input: it takes every
-// pointer event and drag, so nothing beneath reacts while photos are read; files
-// dropped on it go to the view model as a run of their own.
+// pointer event and drag, so nothing beneath reacts while photos are read.
 Item {
     id: overlay
     objectName: "processingOverlay"
@@ -55,11 +54,6 @@ Item {
     DropArea {
         objectName: "dropBlocker"
         anchors.fill: parent
-    }
-    FileDropTarget {
-        objectName: "overlayDropTarget"
-        anchors.fill: parent
-        onDropped: (urls) => overlay.viewModel.processURLs(urls)
     }
 
     HardShadowBox {

@@ -99,6 +99,7 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
 {
     isProcessing_ = true;
     ++runsInFlight_;
+    placingRun_ = true;
     emit isProcessingChanged();
 
     std::vector<fs::path> locations;
@@ -112,6 +113,7 @@ void AppViewModel::processURLs(const QList<QUrl>& urls)
                                                                  std::shared_ptr<const StatsTally> tally) {
                                                       finishRun(number, std::move(photos), std::move(tally));
                                                   }));
+    placingRun_ = false;
 }
 
 void AppViewModel::clearData()
@@ -137,9 +139,7 @@ void AppViewModel::cancelRuns()
 
 QVariantMap AppViewModel::progress() const
 {
-    // With no run in place or finished, the one announced is about to walk.
-    ProcessingRun::Progress total{filesFoundByFinished_, filesFoundByFinished_,
-                                  runs_.empty() && finished_.empty()};
+    ProcessingRun::Progress total{filesFoundByFinished_, filesFoundByFinished_, placingRun_};
     for (const auto& [number, run] : runs_) {
         const ProcessingRun::Progress progress = run->progress();
         total.filesFound += progress.filesFound;

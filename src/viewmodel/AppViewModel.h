@@ -99,6 +99,8 @@ class AppViewModel : public QObject {
     // Runs still reading, by number; destroyed with the model, they stop.
     std::map<std::uint64_t, std::unique_ptr<ProcessingRun>> runs_;
     std::uint64_t runsStarted_ = 0;
+    // While isProcessing is announced, before the run it announces is in place.
+    bool placingRun_ = false;
     // Files of runs that have read them all but wait to be published.
     std::size_t filesFoundByFinished_ = 0;
 };

@@ -185,6 +185,13 @@ TEST(GatherFiles, ListsManyFoldersAtOnceInTheOrderOfAWalkOneByOne)
             member.join();
         team.clear();
     }
+    // A walk counts the files it finds; stopped, it lists no folder.
+    for (const bool stopped : {false, true}) {
+        optara::GatherProgress progress;
+        progress.stopped = stopped;
+        EXPECT_EQ(optara::gatherFiles(locations, {}, &progress).size(), stopped ? 0 : expected.size());
+        EXPECT_EQ(progress.filesFound, stopped ? 0 : expected.size());
+    }
     fs::remove_all(root);
 }
 

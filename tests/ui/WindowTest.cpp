@@ -4,8 +4,10 @@
 #include "MountedVolumes.h"
 #include "PhotoBuilder.h"
 #include "PhotoPicker.h"
+#include "ProcessingRun.h"
 #include "ReadOnlySession.h"
 #include "RendererChoice.h"
+#include "RunThreads.h"
 #include "TextAntialiasing.h"
 #include "Translation.h"
 #include "WindowDriver.h"
@@ -22,8 +24,12 @@ using namespace optara::testing;
 
 namespace {
 
+// The test's own files, apart from the session's.
+const QTemporaryDir testFiles;
 // HOME and the XDG folders, fresh and set before the application starts, as main
-// prepares its session; a whole session of windows must leave them empty.
+// prepares its session; a whole session of windows must leave them empty. With
+// OPTARA_TEST_RUNTIME, XDG_RUNTIME_DIR is "unset", "empty" or names a "missing" folder,
+// and the temporary folder is the session's too.
 const QTemporaryDir userFolders;
 [[maybe_unused]] const bool sessionPrepared = [] {
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
@@ -31,6 +37,15 @@ const QTemporaryDir userFolders;
         QDir(userFolders.path())
             .mkdir(name, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv(name, userFolders.filePath(name).toLocal8Bit());
+    }
+    if (const QByteArray runtime = qgetenv("OPTARA_TEST_RUNTIME"); !runtime.isEmpty()) {
+        QDir(userFolders.path()).mkdir("TMPDIR");
+        qputenv("TMPDIR", userFolders.filePath("TMPDIR").toLocal8Bit());
+        if (runtime == "unset")
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR",
+                    runtime == "empty" ? "" : userFolders.filePath("TMPDIR/none").toLocal8Bit());
     }
     // No desktop's title-bar layout unless a test gives one; GNOME's is then read from a
     // key file of the test's own.
@@ -128,8 +143,31 @@ QString unreadElements(QQuickWindow* window, int scrollBars, int viewButtons = 1
         bars += node->role() == QAccessible::ScrollBar;
         buttons += node->role() == QAccessible::Button;
     }
-    return bars == scrollBars && buttons == 3 + viewButtons ? QString()
-                                              : QString("%1 bars, %2 buttons").arg(bars).arg(buttons);
+    return bars == scrollBars && buttons == 3 + viewButtons
+               ? QString()
+               : QString("%1 bars, %2 buttons").arg(bars).arg(buttons);
+}
+
+// Whether a text shows in capitals: upper-casing what it says changes no pixel.
+bool showsInCapitals(QQuickWindow* window, QQuickItem* text)
+{
+    const QRect area = sceneRect(text).toAlignedRect();
+    const QString said = text->property("text").toString();
+    const QImage shown = grab(window).scaled(window->size()).copy(area);
+    text->setProperty("text", said.toUpper());
+    const bool same = grab(window).scaled(window->size()).copy(area) == shown;
+    text->setProperty("text", said);
+    return same && said != said.toUpper();
+}
+
+// Whether a control's focus frame shows whole: no item that clips cuts it.
+bool focusFrameShowsWhole(QQuickItem* control)
+{
+    auto* frame = control->findChild<QQuickItem*>(QStringLiteral("focusFrame"));
+    for (QQuickItem* item = frame; item != nullptr; item = item->parentItem())
+        if (item->clip() && !sceneRect(item).contains(sceneRect(frame)))
+            return false;
+    return frame->isVisible();
 }
 
 QStringList textsOf(QQuickItem* item)
@@ -280,7 +318,28 @@ class WindowTest : public QObject {
             drag.enter(zone, tree_.dropped, {10, 10});
             QTRY_VERIFY(zone->property("zoneProgress").toReal() > 0.9 &&
                         zone->property("tileProgress").toReal() > 0.9);
+            // With the runs' threads held no run can go on: the overlay stays. It speaks in capitals; after a
+            // second it shows, and reads out, how far the run is; what is dropped on it is a run of its own.
+            QSemaphore held, release;
+            for (int i = 0; i < RunThreads::mostThreads; ++i)
+                RunThreads::shared().start([&] { held.release(), release.acquire(); });
+            held.acquire(RunThreads::mostThreads);
+            const auto releaseThreads = qScopeGuard([&] { release.release(RunThreads::mostThreads); });
             QVERIFY(drag.drop(zone, {10, 10}));
+            QTRY_VERIFY(findItem(window, "progressText") != nullptr);
+            QVERIFY(showsInCapitals(window, findItem(window, "progressText")));
+            QQuickItem* count = findItem(window, "progressCount");
+            QVERIFY(!count->isVisible());
+            QMetaObject::invokeMethod(window->findChild<QObject*>("progressDelay"), "triggered");
+            QVERIFY(count->isVisible());
+            QVERIFY(QRegularExpression("^(\\d+ of )?\\d+ file")
+                        .match(count->property("text").toString())
+                        .hasMatch());
+            QCOMPARE(QAccessible::queryAccessibleInterface(findItem(window, "processingOverlay"))
+                         ->text(QAccessible::Description),
+                     count->property("text").toString());
+            QVERIFY(DragHelper().dragAndDrop(zone, tree_.dropped, {10, 10}));
+            QTRY_COMPARE(processing.count(), 2);
         } else {
             press(window, browse, in);
             QFileDialog* dialog = nullptr;
@@ -309,11 +368,31 @@ class WindowTest : public QObject {
             else
                 QTest::keyClick(name, Qt::Key_Return);
         }
-        QTRY_COMPARE(processing.count(), 2); // one run: on, then off
+        // One run, on then off; a drop is followed by one onto the overlay.
+        QTRY_COMPARE(processing.count(), in == Way::Drop ? 3 : 2);
         QVERIFY(in != Way::Drop || (dimmed && !reacted && atRest && unread.isEmpty()));
-        QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive());
-        QCOMPARE(findItem(window, "photoCount")->property("text").toString(),
-                 QString::number(in == Way::Drop ? tree_.photoCount : 3)); // a.jpg and the two photos in trip
+        QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive() && !model->isProcessing());
+        const int shown = in == Way::Drop ? 2 * tree_.photoCount : 3; // a.jpg and the two photos in trip
+        QCOMPARE(findItem(window, "photoCount")->property("text").toString(), QString::number(shown));
+        // More photos join those shown: dropped on the page, which an accent outline marks while the drag
+        // hovers, or chosen in the panel that Ctrl+O opens there. Escape stops a run and changes nothing.
+        DragHelper more;
+        QVERIFY(more.enter(findItem(window, "dashboard"), tree_.dropped, {100, 300}));
+        QVERIFY(findItem(window, "dropOutline")->isVisible());
+        QVERIFY(more.drop(findItem(window, "dashboard"), {100, 300}));
+        QTRY_VERIFY(model->processedImageCount() == shown + tree_.photoCount && !model->isProcessing());
+        QTest::keySequence(window, QKeySequence::Open);
+        QTRY_VERIFY(openDialog() != nullptr);
+        openDialog()->setDirectory(photos_.path());
+        openDialog()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("a.jpg"));
+        QTest::keyClick(openDialog()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), Qt::Key_Return);
+        QTRY_VERIFY(openDialog() == nullptr && !model->isProcessing());
+        QCOMPARE(model->processedImageCount(), shown + tree_.photoCount + 1);
+        model->processURLs({QUrl::fromLocalFile(manyPhotos_.path())});
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!model->isProcessing() && ProcessingRun::waitForReads(std::chrono::seconds(10)));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(model->processedImageCount(), shown + tree_.photoCount + 1);
         const auto* flick = findItem(window, "scroll")->property("contentItem").value<QQuickItem*>();
         QTest::keyClick(window, Qt::Key_End);
         QVERIFY(flick->property("contentY").toReal() > 0);
@@ -325,8 +404,10 @@ class WindowTest : public QObject {
         window->resize(1400, 1600);
         QTRY_COMPARE(unreadElements(window, 0), QString());
 
-        if (restart == Way::Keys)
+        if (restart == Way::Keys) {
             QTest::keyClick(window, Qt::Key_Tab);
+            QVERIFY(focusFrameShowsWhole(findItem(window, "restartButton")));
+        }
         press(window, findItem(window, "restartButton"), restart);
         QTRY_VERIFY((browse = findItem(window, "browseButton")) != nullptr);
         QVERIFY(browse->hasActiveFocus() && model->topCameras()->rowCount() == 0);
@@ -335,8 +416,7 @@ class WindowTest : public QObject {
         // The window's panel opens where it last was, although the zone was rebuilt.
         QTest::keySequence(window, QKeySequence::Open);
         QTRY_VERIFY(openDialog() != nullptr);
-        QCOMPARE(openDialog()->directory().absolutePath(),
-                 in == Way::Drop ? QDir::homePath() : photos_.path());
+        QCOMPARE(openDialog()->directory().absolutePath(), photos_.path());
         openDialog()->reject();
     }
 
@@ -657,7 +737,8 @@ class WindowTest : public QObject {
         stops.append(stops.first());
         for (QQuickItem* stop : stops) {
             QTest::keyClick(window, Qt::Key_Tab);
-            QVERIFY2(stop->property("visualFocus").toBool(), qPrintable(stop->objectName()));
+            QVERIFY2(stop->property("visualFocus").toBool() && focusFrameShowsWhole(stop),
+                     qPrintable(stop->objectName()));
             if (stop->objectName() == "maximiseControl") {
                 QTest::keyClick(window, Qt::Key_Return);
                 QTRY_COMPARE(window->visibility(), QWindow::Maximized);
@@ -740,13 +821,20 @@ class WindowTest : public QObject {
                 QVERIFY2((texts[i] == english[i]) == (!german || unchanged_.contains(english[i])),
                          qPrintable(locale.name() + ": " + english[i] + " -> " + texts[i]));
         }
-        // A row's photos in each plural form, as its card asks for them.
-        for (const auto& [locale, one, many] : {std::tuple{QLocale::c(), "1 photo", "2 photos"},
-                                                {QLocale(QLocale::German), "1 Foto", "2 Fotos"}}) {
-            const Translation translation(locale);
-            QCOMPARE(QCoreApplication::translate("StatCard", "%n photo(s)", nullptr, 1), QString(one));
-            QCOMPARE(QCoreApplication::translate("StatCard", "%n photo(s)", nullptr, 2), QString(many));
-        }
+        // Words for one and for many, as the views ask for them.
+        for (const auto& [context, source, n, english, german] :
+             {std::tuple{"StatCard", "%n photo(s)", 1, "1 photo", "1 Foto"},
+              {"StatCard", "%n photo(s)", 2, "2 photos", "2 Fotos"},
+              {"StatsDashboardView", "Photos Analyzed", 1, "Photo Analyzed", "Foto analysiert"},
+              {"StatsDashboardView", "Photos Analyzed", 2, "Photos Analyzed", "Fotos analysiert"},
+              {"ProcessingOverlay", "%n file(s) found", 1, "1 file found", "1 Datei gefunden"},
+              {"ProcessingOverlay", "%1 of %n file(s) read", 2, "%1 of 2 files read",
+               "%1 von 2 Dateien gelesen"}})
+            for (const auto& [locale, expected] :
+                 {std::pair{QLocale::c(), english}, {QLocale(QLocale::German), german}}) {
+                const Translation translation(locale);
+                QCOMPARE(QCoreApplication::translate(context, source, nullptr, n), QString(expected));
+            }
     }
 
   private:
@@ -812,8 +900,8 @@ class WindowTest : public QObject {
         return texts;
     }
 
-    QTemporaryDir photos_;
-    QTemporaryDir manyPhotos_;
+    QTemporaryDir photos_{testFiles.filePath("photos")};
+    QTemporaryDir manyPhotos_{testFiles.filePath("many")};
     PhotoTree tree_;
     QStringList unchanged_;
     QQmlEngine engine_;

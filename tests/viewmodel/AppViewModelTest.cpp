@@ -273,7 +273,7 @@ class AppViewModelTest : public QObject {
     void destroyedWhileRunning();
     void recordsAreTheReadersOwnInTheWalksOrderBelowTheGuiThread();
     void publishesOnceAtTheEndOfEachRunAndClears();
-    void aRankingBegunBeforeARestartIsNeverPublished();
+    void aRankingBegunBeforeARestartOrACancelIsNeverPublished();
     void memoryIsGivenBackAfterRestart();
     void aShareThatStallsHoldsNoFrameAndOneThatGoesAwayEndsTheRun();
 
@@ -402,9 +402,15 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
 
     // The state changes only as announced: the log sees every change.
     SignalLog log(model);
+    QVariantMap progress; // as the run publishes: every file found has been read
+    QObject::connect(
+        &model, &AppViewModel::processedImagesChanged, &model, [&] { progress = model.progress(); },
+        Qt::SingleShotConnection);
     model.processURLs({fileUrl(big_)});
     QCOMPARE(log.names, flag); // only the flag before the call returns
     QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 30000);
+    const auto files = static_cast<qulonglong>(walked({big_}).size());
+    QCOMPARE(progress, (QVariantMap{{"filesFound", files}, {"filesRead", files}, {"walking", false}}));
     // The lists are replaced with the batch, which is then announced; the flag drops last.
     QCOMPARE(log.names, oneRun);
     for (std::size_t i = 1; i < log.seen.size(); ++i)
@@ -459,24 +465,30 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
 // A run that ends while Qt's pool is held ranks its batch with the counts
 // held then; a Restart before that ranking starts makes it stale. The run
 // still lands, ranked over what the Restart left.
-void AppViewModelTest::aRankingBegunBeforeARestartIsNeverPublished()
+// After a Restart the run lands alone; a cancel leaves the model as it was, at once.
+void AppViewModelTest::aRankingBegunBeforeARestartOrACancelIsNeverPublished()
 {
-    AppViewModel model;
-    model.processURLs({fileUrl(big_)});
-    QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 30000);
+    for (const bool cancel : {false, true}) {
+        AppViewModel model;
+        model.processURLs({fileUrl(big_)});
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 30000);
+        const std::vector<Rows> before = lists(model).first;
 
-    QThreadPool& pool = *QThreadPool::globalInstance();
-    QSemaphore started, release;
-    for (int i = 0; i < pool.maxThreadCount(); ++i)
-        pool.start([&] { started.release(), release.acquire(); });
-    started.acquire(pool.maxThreadCount());
-    model.processURLs({fileUrl(small_)});
-    QVERIFY(readsEnded());
-    model.clearData();
-    release.release(pool.maxThreadCount());
-    QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 30000);
-    QCOMPARE(model.processedImageCount(), 5);
-    QCOMPARE(lists(model).first, lists(model).second);
+        QThreadPool& pool = *QThreadPool::globalInstance();
+        QSemaphore started, release;
+        for (int i = 0; i < pool.maxThreadCount(); ++i)
+            pool.start([&] { started.release(), release.acquire(); });
+        started.acquire(pool.maxThreadCount());
+        model.processURLs({fileUrl(small_)});
+        QVERIFY(readsEnded());
+        cancel ? model.cancelRuns() : model.clearData();
+        QCOMPARE(model.isProcessing(), !cancel);
+        release.release(pool.maxThreadCount());
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing() && pool.waitForDone(0), 30000);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(model.processedImageCount(), cancel ? bigCount_ : 5);
+        QCOMPARE(lists(model).first, cancel ? before : lists(model).second);
+    }
 }
 
 // After each Restart what a run of a hundred thousand photos held is given back,

@@ -21,6 +21,8 @@ Rectangle {
     NeobrutalistButton { id: button; x: 40; y: 560; text: "Browse files" }
     StatCard { id: card; x: 40; y: 660; title: "Lenses" }
     StatsDashboardView { id: dashboard; x: 760; width: 1000; viewModel: dashboardModel }
+    AppViewModel { id: onePhotoModel }
+    StatsDashboardView { id: onePhotoDashboard; visible: false; width: 1000; height: 400; viewModel: onePhotoModel }
     Component { id: tileSymbolAgain; SymbolIcon { name: "photo.badge.plus"; width: 56; height: 48 } }
 
     TestCase {
@@ -39,7 +41,19 @@ Rectangle {
         // Four photos: two cameras, three lenses, three focal lengths, four apertures.
         function initTestCase() {
             dashboardModel.processURLs(photoTree)
+            onePhotoModel.processURLs([photoTree[0]])
             tryCompare(dashboardModel, "isProcessing", false)
+            tryCompare(onePhotoModel, "isProcessing", false)
+        }
+
+        // The words after the count agree with it.
+        function test_countLine_data() {
+            return [{ tag: "one", view: onePhotoDashboard, line: "1 Photo Analyzed" },
+                    { tag: "four", view: dashboard, line: "4 Photos Analyzed" }]
+        }
+        function test_countLine(data) {
+            compare(findChild(data.view, "photoCount").text + " " + findChild(data.view, "photosAnalyzed").text,
+                    data.line)
         }
 
         function init() {
