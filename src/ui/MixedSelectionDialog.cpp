@@ -147,8 +147,13 @@ bool MixedSelectionDialog::eventFilter(QObject* watched, QEvent* event)
     const bool typing = watched == nameField_ || watched == completions_;
     if (typing && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enterTypedFolder())
-            return true;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // The field takes Enter even while completions show, which would then stay open over the
+            // file types below, whatever Enter does next.
+            completions_->hide();
+            if (enterTypedFolder())
+                return true;
+        }
     }
     return QFileDialog::eventFilter(watched, event);
 }
@@ -191,7 +196,6 @@ bool MixedSelectionDialog::enterTypedFolder()
     const QFileInfo folder(directory().absoluteFilePath(typed));
     if (!folder.isDir())
         return false;
-    completions_->hide();
     setDirectory(folder.absoluteFilePath());
     nameField_->clear();
     // Completions that found nothing (a hidden folder, one not listed yet) restart when a listing
@@ -204,7 +208,6 @@ bool MixedSelectionDialog::enterTypedLocation(const QUrl& location)
 {
     if (!VirtualFileSystem::canRead(location))
         return false;
-    completions_->hide();
     // A share's local path may take a round trip to learn, so it is learnt off this thread.
     VirtualFileSystem::resolve({location}, this, [this](const QList<QUrl>& found) {
         if (found.isEmpty())

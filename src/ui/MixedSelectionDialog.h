@@ -25,8 +25,8 @@ class MixedSelectionDialog : public QFileDialog {
     void accept() override;
 
   protected:
-    // Enter on a typed folder or location goes into it; Open still takes what is selected. The
-    // window's first exposure centres the panel over its parent window.
+    // Enter closes the completions and goes into a typed folder or location; Open still takes what is
+    // selected. The window's first exposure centres the panel over its parent window.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

@@ -366,11 +366,20 @@ class WindowTest : public QObject {
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         dialog->setDirectory(trip);
         QTRY_COMPARE(listedNames(dialog), (QStringList{"c.jpeg", "day2"}));
+        // Enter on a prefix that names nothing closes the completions it opened.
+        QWidget* completions = name->completer()->popup();
+        dialog->activateWindow();
+        QTRY_VERIFY(name->hasFocus());
+        QTest::keyClicks(name, QStringLiteral("da"));
+        QTRY_VERIFY(completions->isVisible());
+        QTest::keyClick(completions, Qt::Key_Return);
+        QVERIFY(!completions->isVisible() && openDialog() == dialog);
+        name->clear();
         QTest::keyClicks(name, QStringLiteral(".edits"));
         QTest::keyClick(name, Qt::Key_Return);
         QTRY_COMPARE(listedNames(dialog), QStringList{"crops"});
         auto* openButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
-        QVERIFY(!name->completer()->popup()->isVisible() && !openButton->isEnabled());
+        QVERIFY(!completions->isVisible() && !openButton->isEnabled());
         auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
         const QModelIndex crops = view->model()->index(0, 0, view->rootIndex());
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(crops).center());
