@@ -11,6 +11,7 @@
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -97,6 +98,19 @@ void MixedSelectionDialog::showUserPlaces()
     };
     show();
     connect(volumes, &MountedVolumes::changed, this, show);
+    // GTK replaces its bookmarks file whole, which ends a watch on the file, so its folder is watched too
+    // and both again after each change.
+    auto* bookmarks = new QFileSystemWatcher(this);
+    const auto watch = [bookmarks, path = gtkBookmarksPath()] {
+        bookmarks->addPaths({path, QFileInfo(path).path()});
+    };
+    watch();
+    const auto reread = [watch, show] {
+        watch();
+        show();
+    };
+    connect(bookmarks, &QFileSystemWatcher::fileChanged, this, reread);
+    connect(bookmarks, &QFileSystemWatcher::directoryChanged, this, reread);
     // The sidebar names each row after its folder again whenever the folder changes.
     if (sidebar_ != nullptr)
         connect(sidebar_->model(), &QAbstractItemModel::dataChanged, this,

@@ -36,7 +36,7 @@ class MixedSelectionDialog : public QFileDialog {
     // Nothing in the panel creates, renames, moves or deletes a file.
     void makeReadOnly();
     // The sidebar lists the user's places and the mounted volumes under their own names, anew
-    // when a volume comes or goes.
+    // when a volume comes or goes or the bookmarks change.
     void showUserPlaces();
     void nameSidebarRows();
     bool enterTypedFolder();

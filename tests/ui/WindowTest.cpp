@@ -439,10 +439,10 @@ class WindowTest : public QObject {
         QStringList machines;
         for (const UserPlace& volume : MountedVolumes().places())
             machines.append(volume.name);
-        QVERIFY(writeFile(gtk + "/bookmarks", "sftp://127.0.0.1/photos Remote\n" +
-                                                  QUrl::fromLocalFile(photos_.path()).toEncoded() +
-                                                  " Holiday 2026\n"));
+        const QByteArray bookmarks = "sftp://127.0.0.1/photos Remote\n" +
+                                     QUrl::fromLocalFile(photos_.path()).toEncoded() + " Holiday 2026\n";
         for (const auto& [picturesExist, start] : {std::pair{false, QDir::homePath()}, {true, pictures}}) {
+            QVERIFY(writeFile(gtk + "/bookmarks", bookmarks));
             QVERIFY(!picturesExist || QDir().mkpath(pictures));
             QTest::keySequence(open(), QKeySequence::Open);
             QVERIFY(openDialog() != nullptr);
@@ -453,6 +453,11 @@ class WindowTest : public QObject {
             if (slowfs.state() == QProcess::Running)
                 places.append(QStringLiteral("Card"));
             QCOMPARE(namesIn(openDialog(), "sidebar"), places);
+            // A bookmark added while the panel shows joins it.
+            QVERIFY(writeFile(gtk + "/bookmarks",
+                              bookmarks + QUrl::fromLocalFile(photos_.filePath("trip")).toEncoded() + "\n"));
+            places.insert(places.indexOf("Holiday 2026") + 1, "trip");
+            QTRY_COMPARE(namesIn(openDialog(), "sidebar"), places);
             if (slowfs.state() == QProcess::Running) {
                 QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), card});
                 QVERIFY(slowfs.waitForFinished());
