@@ -11,13 +11,17 @@
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFileSystemWatcher>
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QScrollBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QWindow>
 
 #include <algorithm>
@@ -40,6 +44,20 @@ MixedSelectionDialog::MixedSelectionDialog()
         completions_ = nameField_->completer()->popup();
         nameField_->installEventFilter(this);
         completions_->installEventFilter(this);
+    }
+    // Qt sizes the columns for sample texts, which cut longer translations, sizes and dates. Each fits its
+    // heading, then what a folder shows as it is entered and once it is listed, and names take the rest;
+    // fitting on every layout instead would measure a thousand rows each time the panel is resized.
+    if (auto* details = part<QTreeView>("treeView")) {
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        const auto fit = [details] {
+            for (int column = 1; column < details->header()->count(); ++column)
+                details->resizeColumnToContents(column);
+        };
+        fit();
+        auto* files = qobject_cast<QFileSystemModel*>(details->model());
+        connect(files, &QFileSystemModel::rootPathChanged, this, fit);
+        connect(files, &QFileSystemModel::directoryLoaded, this, fit);
     }
     // An emptied name field selects the folder shown, which would leave Open enabled with nothing chosen.
     auto* list = part<QListView>("listView");
@@ -136,6 +154,9 @@ void MixedSelectionDialog::nameSidebarRows()
             index.data(Qt::DecorationRole).value<QIcon>().name() != place->iconName)
             rows->setData(index, QIcon::fromTheme(place->iconName), Qt::DecorationRole);
     }
+    // Qt fits the sidebar to its first row; it fits the widest, with room for a scroll bar.
+    sidebar_->setMinimumWidth(sidebar_->sizeHintForColumn(0) + 2 * sidebar_->frameWidth() +
+                              sidebar_->verticalScrollBar()->sizeHint().width());
 }
 
 void MixedSelectionDialog::accept()
