@@ -8,6 +8,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
@@ -59,6 +60,11 @@ MixedSelectionDialog::MixedSelectionDialog()
         connect(files, &QFileSystemModel::rootPathChanged, this, fit);
         connect(files, &QFileSystemModel::directoryLoaded, this, fit);
     }
+    // Qt names the rows of "Look in" by path again whenever a folder changes.
+    lookIn_ = part<QComboBox>("lookInCombo");
+    if (lookIn_ != nullptr)
+        connect(lookIn_->model(), &QAbstractItemModel::dataChanged, this,
+                &MixedSelectionDialog::nameLookInRows);
     // An emptied name field selects the folder shown, which would leave Open enabled with nothing chosen.
     auto* list = part<QListView>("listView");
     if (list != nullptr)
@@ -159,6 +165,27 @@ void MixedSelectionDialog::nameSidebarRows()
                               sidebar_->verticalScrollBar()->sizeHint().width());
 }
 
+void MixedSelectionDialog::nameLookInRows()
+{
+    QAbstractItemModel* rows = lookIn_->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QModelIndex index = rows->index(row, 0);
+        if (const QString name = remoteName(index.data().toString()); !name.isEmpty())
+            rows->setData(index, name, Qt::DisplayRole);
+    }
+}
+
+QString MixedSelectionDialog::remoteName(const QString& path) const
+{
+    // The deepest location typed that holds the path.
+    const auto typed = std::find_if(typedLocations_.crbegin(), typedLocations_.crend(), [&path](auto& entry) {
+        return path == entry.first || path.startsWith(entry.first + QLatin1Char('/'));
+    });
+    if (typed != typedLocations_.crend())
+        return typed->second + path.mid(typed->first.size());
+    return MountedVolumes::gvfsFolderName(path);
+}
+
 void MixedSelectionDialog::accept()
 {
     QList<QUrl> urls;
@@ -244,10 +271,12 @@ bool MixedSelectionDialog::enterTypedLocation(const QUrl& location)
     if (!VirtualFileSystem::canRead(location))
         return false;
     // A share's local path may take a round trip to learn, so it is learnt off this thread.
-    VirtualFileSystem::resolve({location}, this, [this](const QList<QUrl>& found) {
+    VirtualFileSystem::resolve({location}, this, [this, location](const QList<QUrl>& found) {
         if (found.isEmpty())
             return;
         if (const QFileInfo place(found.first().toLocalFile()); place.isDir()) {
+            typedLocations_[place.absoluteFilePath()] =
+                location.adjusted(QUrl::StripTrailingSlash).toString();
             setDirectory(place.absoluteFilePath());
             nameField_->clear();
         } else if (place.isFile()) {

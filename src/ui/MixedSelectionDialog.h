@@ -6,6 +6,9 @@
 #include <QList>
 #include <QUrl>
 
+#include <map>
+
+class QComboBox;
 class QLineEdit;
 class QListView;
 
@@ -39,6 +42,10 @@ class MixedSelectionDialog : public QFileDialog {
     // when a volume comes or goes or the bookmarks change.
     void showUserPlaces();
     void nameSidebarRows();
+    // "Look in" shows a remote folder as the user knows it: under the location typed to reach it, else
+    // under the name the sidebar gives its share, never as gvfs's local path for it.
+    void nameLookInRows();
+    QString remoteName(const QString& path) const;
     bool enterTypedFolder();
     // A typed file:// or smb://, sftp://… location: the folder it names is entered, a file taken.
     bool enterTypedLocation(const QUrl& location);
@@ -48,6 +55,8 @@ class MixedSelectionDialog : public QFileDialog {
     QWidget* completions_ = nullptr;
     QListView* sidebar_ = nullptr;
     QList<UserPlace> places_;
+    QComboBox* lookIn_ = nullptr;
+    std::map<QString, QString> typedLocations_; // local folder -> the location typed for it
 };
 
 } // namespace optara

@@ -516,6 +516,15 @@ class WindowTest : public QObject {
             const Translation translation(german ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c());
             QCOMPARE(MountedVolumes::gvfsMountName(folder), QString(name));
         }
+        // The browse panel's "Look in" names a share's folder so too, not by gvfs's path for it.
+        const QDir gvfs(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/gvfs");
+        const auto removeShare = qScopeGuard([gvfs] { QDir(gvfs).removeRecursively(); });
+        QVERIFY(gvfs.mkpath("smb-share:server=127.0.0.1,share=photos/trip"));
+        QTest::keySequence(open(), QKeySequence::Open);
+        openDialog()->setDirectory(gvfs.filePath("smb-share:server=127.0.0.1,share=photos/trip"));
+        QCOMPARE(openDialog()->findChild<QComboBox*>("lookInCombo")->currentText(),
+                 "photos on 127.0.0.1/trip");
+        openDialog()->reject();
     }
 
     // A file and a folder of the test's own survive every way the panel could change them.
