@@ -8,15 +8,21 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
 #include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFileSystemWatcher>
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QScrollBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QWindow>
 
 #include <algorithm>
@@ -40,6 +46,25 @@ MixedSelectionDialog::MixedSelectionDialog()
         nameField_->installEventFilter(this);
         completions_->installEventFilter(this);
     }
+    // Qt sizes the columns for sample texts, which cut longer translations, sizes and dates. Each fits its
+    // heading, then what a folder shows as it is entered and once it is listed, and names take the rest;
+    // fitting on every layout instead would measure a thousand rows each time the panel is resized.
+    if (auto* details = part<QTreeView>("treeView")) {
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        const auto fit = [details] {
+            for (int column = 1; column < details->header()->count(); ++column)
+                details->resizeColumnToContents(column);
+        };
+        fit();
+        auto* files = qobject_cast<QFileSystemModel*>(details->model());
+        connect(files, &QFileSystemModel::rootPathChanged, this, fit);
+        connect(files, &QFileSystemModel::directoryLoaded, this, fit);
+    }
+    // Qt names the rows of "Look in" by path again whenever a folder changes.
+    lookIn_ = part<QComboBox>("lookInCombo");
+    if (lookIn_ != nullptr)
+        connect(lookIn_->model(), &QAbstractItemModel::dataChanged, this,
+                &MixedSelectionDialog::nameLookInRows);
     // An emptied name field selects the folder shown, which would leave Open enabled with nothing chosen.
     auto* list = part<QListView>("listView");
     if (list != nullptr)
@@ -97,6 +122,19 @@ void MixedSelectionDialog::showUserPlaces()
     };
     show();
     connect(volumes, &MountedVolumes::changed, this, show);
+    // GTK replaces its bookmarks file whole, which ends a watch on the file, so its folder is watched too
+    // and both again after each change.
+    auto* bookmarks = new QFileSystemWatcher(this);
+    const auto watch = [bookmarks, path = gtkBookmarksPath()] {
+        bookmarks->addPaths({path, QFileInfo(path).path()});
+    };
+    watch();
+    const auto reread = [watch, show] {
+        watch();
+        show();
+    };
+    connect(bookmarks, &QFileSystemWatcher::fileChanged, this, reread);
+    connect(bookmarks, &QFileSystemWatcher::directoryChanged, this, reread);
     // The sidebar names each row after its folder again whenever the folder changes.
     if (sidebar_ != nullptr)
         connect(sidebar_->model(), &QAbstractItemModel::dataChanged, this,
@@ -122,6 +160,30 @@ void MixedSelectionDialog::nameSidebarRows()
             index.data(Qt::DecorationRole).value<QIcon>().name() != place->iconName)
             rows->setData(index, QIcon::fromTheme(place->iconName), Qt::DecorationRole);
     }
+    // Qt fits the sidebar to its first row; it fits the widest, with room for a scroll bar.
+    sidebar_->setMinimumWidth(sidebar_->sizeHintForColumn(0) + 2 * sidebar_->frameWidth() +
+                              sidebar_->verticalScrollBar()->sizeHint().width());
+}
+
+void MixedSelectionDialog::nameLookInRows()
+{
+    QAbstractItemModel* rows = lookIn_->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QModelIndex index = rows->index(row, 0);
+        if (const QString name = remoteName(index.data().toString()); !name.isEmpty())
+            rows->setData(index, name, Qt::DisplayRole);
+    }
+}
+
+QString MixedSelectionDialog::remoteName(const QString& path) const
+{
+    // The deepest location typed that holds the path.
+    const auto typed = std::find_if(typedLocations_.crbegin(), typedLocations_.crend(), [&path](auto& entry) {
+        return path == entry.first || path.startsWith(entry.first + QLatin1Char('/'));
+    });
+    if (typed != typedLocations_.crend())
+        return typed->second + path.mid(typed->first.size());
+    return MountedVolumes::gvfsFolderName(path);
 }
 
 void MixedSelectionDialog::accept()
@@ -147,8 +209,13 @@ bool MixedSelectionDialog::eventFilter(QObject* watched, QEvent* event)
     const bool typing = watched == nameField_ || watched == completions_;
     if (typing && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enterTypedFolder())
-            return true;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // The field takes Enter even while completions show, which would then stay open over the
+            // file types below, whatever Enter does next.
+            completions_->hide();
+            if (enterTypedFolder())
+                return true;
+        }
     }
     return QFileDialog::eventFilter(watched, event);
 }
@@ -191,7 +258,6 @@ bool MixedSelectionDialog::enterTypedFolder()
     const QFileInfo folder(directory().absoluteFilePath(typed));
     if (!folder.isDir())
         return false;
-    completions_->hide();
     setDirectory(folder.absoluteFilePath());
     nameField_->clear();
     // Completions that found nothing (a hidden folder, one not listed yet) restart when a listing
@@ -204,12 +270,13 @@ bool MixedSelectionDialog::enterTypedLocation(const QUrl& location)
 {
     if (!VirtualFileSystem::canRead(location))
         return false;
-    completions_->hide();
     // A share's local path may take a round trip to learn, so it is learnt off this thread.
-    VirtualFileSystem::resolve({location}, this, [this](const QList<QUrl>& found) {
+    VirtualFileSystem::resolve({location}, this, [this, location](const QList<QUrl>& found) {
         if (found.isEmpty())
             return;
         if (const QFileInfo place(found.first().toLocalFile()); place.isDir()) {
+            typedLocations_[place.absoluteFilePath()] =
+                location.adjusted(QUrl::StripTrailingSlash).toString();
             setDirectory(place.absoluteFilePath());
             nameField_->clear();
         } else if (place.isFile()) {

@@ -6,6 +6,9 @@
 #include <QList>
 #include <QUrl>
 
+#include <map>
+
+class QComboBox;
 class QLineEdit;
 class QListView;
 
@@ -25,8 +28,8 @@ class MixedSelectionDialog : public QFileDialog {
     void accept() override;
 
   protected:
-    // Enter on a typed folder or location goes into it; Open still takes what is selected. The
-    // window's first exposure centres the panel over its parent window.
+    // Enter closes the completions and goes into a typed folder or location; Open still takes what is
+    // selected. The window's first exposure centres the panel over its parent window.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -36,9 +39,13 @@ class MixedSelectionDialog : public QFileDialog {
     // Nothing in the panel creates, renames, moves or deletes a file.
     void makeReadOnly();
     // The sidebar lists the user's places and the mounted volumes under their own names, anew
-    // when a volume comes or goes.
+    // when a volume comes or goes or the bookmarks change.
     void showUserPlaces();
     void nameSidebarRows();
+    // "Look in" shows a remote folder as the user knows it: under the location typed to reach it, else
+    // under the name the sidebar gives its share, never as gvfs's local path for it.
+    void nameLookInRows();
+    QString remoteName(const QString& path) const;
     bool enterTypedFolder();
     // A typed file:// or smb://, sftp://… location: the folder it names is entered, a file taken.
     bool enterTypedLocation(const QUrl& location);
@@ -48,6 +55,8 @@ class MixedSelectionDialog : public QFileDialog {
     QWidget* completions_ = nullptr;
     QListView* sidebar_ = nullptr;
     QList<UserPlace> places_;
+    QComboBox* lookIn_ = nullptr;
+    std::map<QString, QString> typedLocations_; // local folder -> the location typed for it
 };
 
 } // namespace optara

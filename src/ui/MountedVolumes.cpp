@@ -128,4 +128,14 @@ QString MountedVolumes::gvfsMountName(const QString& folder)
     return within.isEmpty() ? host : tr("%1 on %2").arg(within, host);
 }
 
+QString MountedVolumes::gvfsFolderName(const QString& path)
+{
+    const QString fuse = VirtualFileSystem::fusePath();
+    if (fuse.isEmpty() || !path.startsWith(fuse + QLatin1Char('/')))
+        return {};
+    const QString within = path.mid(fuse.size() + 1);
+    const QString mount = within.section(QLatin1Char('/'), 0, 0);
+    return mount.isEmpty() ? QString() : gvfsMountName(mount) + within.mid(mount.size());
+}
+
 } // namespace optara

@@ -26,6 +26,10 @@ class MountedVolumes : public QObject {
     // What a file manager calls a gvfs mount by its folder's name, as in
     // "smb-share:server=nas,share=photos" -> "photos on nas"; an unknown form keeps the folder's name.
     static QString gvfsMountName(const QString& folder);
+    // What a file manager calls a folder in a gvfs mount, the mount's name and the path within it,
+    // as in ".../gvfs/smb-share:server=nas,share=photos/2024" -> "photos on nas/2024"; empty for a
+    // folder outside gvfs's FUSE folder. By its path alone, so the mount is never asked.
+    static QString gvfsFolderName(const QString& path);
 
   signals:
     void changed();

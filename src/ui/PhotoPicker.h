@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QUrl>
 #include <QWindow>
 #include <QtQml/qqmlregistration.h>
@@ -25,7 +26,7 @@ class PhotoPicker : public QObject {
 
     // Opens the panel over `window`, centred on it and modal for it alone; nothing
     // while a panel is open. It starts where the last panel was, else in the user's
-    // Pictures folder, else at home.
+    // Pictures folder, else at home, and at the size the user gave the last one.
     Q_INVOKABLE void open(QWindow* window);
 
     static QStringList nameFilters();
@@ -39,10 +40,12 @@ class PhotoPicker : public QObject {
 
   private:
     QString startFolder() const;
+    QSize startSize(const QWindow& window) const;
     void returnTo(QWindow* window);
 
     QPointer<QFileDialog> dialog_;
     QString folder_; // the folder the last panel showed
+    QSize size_;     // the size the user gave a panel, for this window's life
     QPointer<QObject> theme_;
 };
 

@@ -25,8 +25,7 @@ QList<UserPlace> userPlaces()
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     add(pictures, {});
     // Lines of "file:///path Optional Label", as GTK file managers keep them.
-    QFile bookmarks(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                    QStringLiteral("/gtk-3.0/bookmarks"));
+    QFile bookmarks(gtkBookmarksPath());
     if (!bookmarks.open(QIODevice::ReadOnly | QIODevice::Text))
         return places;
     while (!bookmarks.atEnd()) {
@@ -37,6 +36,12 @@ QList<UserPlace> userPlaces()
             add(url.toLocalFile(), line.section(QLatin1Char(' '), 1).trimmed());
     }
     return places;
+}
+
+QString gtkBookmarksPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/gtk-3.0/bookmarks");
 }
 
 } // namespace optara

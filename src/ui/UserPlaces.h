@@ -19,4 +19,7 @@ struct UserPlace {
 // Home, the XDG Pictures folder and the GTK bookmarks that name local folders, read only, in that order.
 QList<UserPlace> userPlaces();
 
+// Where GTK file managers keep the bookmarks, whether or not there are any.
+QString gtkBookmarksPath();
+
 } // namespace optara

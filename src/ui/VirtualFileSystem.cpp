@@ -70,15 +70,20 @@ QUrl localPath(const QUrl& url)
 
 QString VirtualFileSystem::fuseFolder()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty())
+    const QString folder = fusePath();
+    if (folder.isEmpty())
         return {};
-    const QByteArray folder = runtime + "/gvfs";
-    GUnixMountEntry* mount = g_unix_mount_at(folder.constData(), nullptr);
+    GUnixMountEntry* mount = g_unix_mount_at(QFile::encodeName(folder).constData(), nullptr);
     const bool served = mount != nullptr && qstrcmp(g_unix_mount_get_fs_type(mount), "fuse.gvfsd-fuse") == 0;
     if (mount != nullptr)
         g_unix_mount_free(mount);
-    return served ? QFile::decodeName(folder) : QString();
+    return served ? folder : QString();
+}
+
+QString VirtualFileSystem::fusePath()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() ? QString() : runtime + QStringLiteral("/gvfs");
 }
 
 bool VirtualFileSystem::canRead(const QUrl& url)

@@ -17,6 +17,8 @@ class VirtualFileSystem {
   public:
     // Where gvfsd-fuse serves the running gvfs's mounts; empty while it has no mount there.
     static QString fuseFolder();
+    // Where gvfsd-fuse would serve them, mounted or not; empty without a runtime folder.
+    static QString fusePath();
     // Whether the URL is a local file or of a scheme the running gvfs serves;
     // quick enough for a drag's every event.
     static bool canRead(const QUrl& url);

@@ -5,6 +5,7 @@
 #include "VirtualFileSystem.h"
 #include "WindowDriver.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QQuickWindow>
@@ -79,6 +80,8 @@ class RemoteDropTest : public QObject {
         QTest::keyClick(name, Qt::Key_Return);
         QTRY_COMPARE(dialog.directory().absolutePath(), files[0].toLocalFile());
         QVERIFY(dialog.isVisible() && name->text().isEmpty());
+        // "Look in" shows it as typed, not as the mount's path.
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("lookInCombo"))->currentText(), url_.toString());
     }
 
   private:

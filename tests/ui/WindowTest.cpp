@@ -200,6 +200,23 @@ QStringList textsOf(QFileDialog* dialog)
     return texts + namesIn(dialog, "sidebar");
 }
 
+// The sidebar's names and the list's headings that the panel cuts, as it draws them.
+QStringList cutIn(QFileDialog* dialog)
+{
+    dialog->grab(); // lays the views out
+    QStringList cut;
+    const auto* sidebar = dialog->findChild<QListView*>(QStringLiteral("sidebar"));
+    for (int row = 0; row < sidebar->model()->rowCount(); ++row)
+        if (const QModelIndex place = sidebar->model()->index(row, 0);
+            sidebar->sizeHintForIndex(place).width() > sidebar->viewport()->width())
+            cut.append(place.data().toString());
+    const QHeaderView* headings = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))->header();
+    for (int column = 0; column < headings->count(); ++column)
+        if (headings->sectionSize(column) < headings->sectionSizeHint(column))
+            cut.append(headings->model()->headerData(column, Qt::Horizontal).toString());
+    return cut;
+}
+
 // Answers Yes to each question the panel asks, as a hasty user would, and notes what each menu
 // offered before closing it, until the guard ends.
 struct YesToEverything {
@@ -436,7 +453,9 @@ class WindowTest : public QObject {
         QTest::keySequence(window, QKeySequence::Open);
         QFileDialog* dialog = openDialog();
         QVERIFY(dialog != nullptr && dialog->windowHandle()->transientParent() == window);
-        QVERIFY((dialog->geometry().center() - window->geometry().center()).manhattanLength() <= 2);
+        // Centred over it, but for a screen too low for the panel.
+        const QPoint off = dialog->geometry().center() - window->geometry().center();
+        QVERIFY(qAbs(off.x()) <= 2 && (qAbs(off.y()) <= 2 || dialog->height() == available.height()));
         first->requestActivate();
         QTRY_VERIFY(first->isActive());
         QTest::keyClick(first, Qt::Key_Tab);
@@ -449,26 +468,38 @@ class WindowTest : public QObject {
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         dialog->setDirectory(trip);
         QTRY_COMPARE(listedNames(dialog), (QStringList{"c.jpeg", "day2"}));
+        // Enter on a prefix that names nothing closes the completions it opened.
+        QWidget* completions = name->completer()->popup();
+        dialog->activateWindow();
+        QTRY_VERIFY(name->hasFocus());
+        QTest::keyClicks(name, QStringLiteral("da"));
+        QTRY_VERIFY(completions->isVisible());
+        QTest::keyClick(completions, Qt::Key_Return);
+        QVERIFY(!completions->isVisible() && openDialog() == dialog);
+        name->clear();
         QTest::keyClicks(name, QStringLiteral(".edits"));
         QTest::keyClick(name, Qt::Key_Return);
         QTRY_COMPARE(listedNames(dialog), QStringList{"crops"});
         auto* openButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
-        QVERIFY(!name->completer()->popup()->isVisible() && !openButton->isEnabled());
+        QVERIFY(!completions->isVisible() && !openButton->isEnabled());
         auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
         const QModelIndex crops = view->model()->index(0, 0, view->rootIndex());
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(crops).center());
         QVERIFY(openButton->isEnabled());
         QVERIFY(openDialog() == dialog && !model->isProcessing());
 
+        dialog->resize(dialog->size() - QSize(40, 30));
+        const QSize resized = dialog->size();
         // Esc: the window is active again and its button shows the keyboard focus.
         QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(openDialog() == nullptr && window->isActive());
         QTRY_VERIFY(findItem(window, "browseButton")->property("visualFocus").toBool());
 
-        // A click opens it again where it was.
+        // A click opens it again where it was, at the size it was left.
         QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(findItem(window, "browseButton")).toPoint());
         QTRY_VERIFY((dialog = openDialog()) != nullptr);
         QCOMPARE(dialog->directory().absolutePath(), trip.filePath(QStringLiteral(".edits")));
+        QCOMPARE(dialog->size(), resized);
         dialog->reject();
         // Its photos are its own. Ctrl+W during a run closes the window and its model, which ends the run's
         // reads; the first window takes over.
@@ -513,10 +544,10 @@ class WindowTest : public QObject {
         QStringList machines;
         for (const UserPlace& volume : MountedVolumes().places())
             machines.append(volume.name);
-        QVERIFY(writeFile(gtk + "/bookmarks", "sftp://127.0.0.1/photos Remote\n" +
-                                                  QUrl::fromLocalFile(photos_.path()).toEncoded() +
-                                                  " Holiday 2026\n"));
+        const QByteArray bookmarks = "sftp://127.0.0.1/photos Remote\n" +
+                                     QUrl::fromLocalFile(photos_.path()).toEncoded() + " Holiday 2026\n";
         for (const auto& [picturesExist, start] : {std::pair{false, QDir::homePath()}, {true, pictures}}) {
+            QVERIFY(writeFile(gtk + "/bookmarks", bookmarks));
             QVERIFY(!picturesExist || QDir().mkpath(pictures));
             QTest::keySequence(open(), QKeySequence::Open);
             QVERIFY(openDialog() != nullptr);
@@ -527,6 +558,11 @@ class WindowTest : public QObject {
             if (slowfs.state() == QProcess::Running)
                 places.append(QStringLiteral("Card"));
             QCOMPARE(namesIn(openDialog(), "sidebar"), places);
+            // A bookmark added while the panel shows joins it.
+            QVERIFY(writeFile(gtk + "/bookmarks",
+                              bookmarks + QUrl::fromLocalFile(photos_.filePath("trip")).toEncoded() + "\n"));
+            places.insert(places.indexOf("Holiday 2026") + 1, "trip");
+            QTRY_COMPARE(namesIn(openDialog(), "sidebar"), places);
             if (slowfs.state() == QProcess::Running) {
                 QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), card});
                 QVERIFY(slowfs.waitForFinished());
@@ -563,6 +599,15 @@ class WindowTest : public QObject {
             const Translation translation(german ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c());
             QCOMPARE(MountedVolumes::gvfsMountName(folder), QString(name));
         }
+        // The browse panel's "Look in" names a share's folder so too, not by gvfs's path for it.
+        const QDir gvfs(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/gvfs");
+        const auto removeShare = qScopeGuard([gvfs] { QDir(gvfs).removeRecursively(); });
+        QVERIFY(gvfs.mkpath("smb-share:server=127.0.0.1,share=photos/trip"));
+        QTest::keySequence(open(), QKeySequence::Open);
+        openDialog()->setDirectory(gvfs.filePath("smb-share:server=127.0.0.1,share=photos/trip"));
+        QCOMPARE(openDialog()->findChild<QComboBox*>("lookInCombo")->currentText(),
+                 "photos on 127.0.0.1/trip");
+        openDialog()->reject();
     }
 
     // A file and a folder of the test's own survive every way the panel could change them.
@@ -835,6 +880,7 @@ class WindowTest : public QObject {
                 const Translation translation(locale);
                 QCOMPARE(QCoreApplication::translate(context, source, nullptr, n), QString(expected));
             }
+        QVERIFY2(cut_.isEmpty(), qPrintable(cut_.join(", ")));
     }
 
   private:
@@ -866,8 +912,14 @@ class WindowTest : public QObject {
         const Translation translation(locale);
         QQuickWindow* window = open();
         AppViewModel* model = WindowManager::viewModel(window);
-        // The browse panel's stock texts come from Qt's own catalogue, a dependency of the app.
+        // The browse panel's stock texts come from Qt's own catalogue, a dependency of the app. It shows
+        // them and a bookmark's long name whole.
+        const QString bookmarks = gtkBookmarksPath(),
+                      longName = QStringLiteral("Photos of the whole family year");
+        const auto removeBookmarks = qScopeGuard([&] { QFileInfo(bookmarks).dir().removeRecursively(); });
+        writeFile(bookmarks, QUrl::fromLocalFile(manyPhotos_.path()).toEncoded() + ' ' + longName.toUtf8());
         QTest::keySequence(window, QKeySequence::Open);
+        cut_ += cutIn(openDialog());
         QStringList texts = textsOf(openDialog());
         openDialog()->reject();
         model->processURLs({QUrl::fromLocalFile(manyPhotos_.path())});
@@ -885,7 +937,8 @@ class WindowTest : public QObject {
             texts.append(
                 QAccessible::queryAccessibleInterface(findItem(window, name))->text(QAccessible::Name));
         QAccessible::setActive(false);
-        unchanged_ = {QStringLiteral("1201"), QStringLiteral("Optara"), QStringLiteral("optara.app")};
+        unchanged_ = {QStringLiteral("1201"), QStringLiteral("Optara"), QStringLiteral("optara.app"),
+                      longName};
         for (const UserPlace& volume : MountedVolumes().places())
             unchanged_ << volume.name; // what this machine has mounted, as it is named
         for (const StatListModel* list :
@@ -904,6 +957,7 @@ class WindowTest : public QObject {
     QTemporaryDir manyPhotos_{testFiles.filePath("many")};
     PhotoTree tree_;
     QStringList unchanged_;
+    QStringList cut_; // what the panels captured in each locale cut
     QQmlEngine engine_;
     WindowManager manager_{engine_};
 };
