@@ -382,11 +382,6 @@ class WindowTest : public QObject {
         QTRY_VERIFY(openDialog() == nullptr && window->isActive());
         QTRY_VERIFY(findItem(window, "browseButton")->property("visualFocus").toBool());
 
-        // A click opens it again where it was.
-        QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(findItem(window, "browseButton")).toPoint());
-        QTRY_VERIFY((dialog = openDialog()) != nullptr);
-        QCOMPARE(dialog->directory().absolutePath(), trip.filePath(QStringLiteral(".edits")));
-        dialog->reject();
         // Its photos are its own. Ctrl+W during a run closes the window and its model, which ends the run's
         // reads; the first window takes over.
         QSignalSpy processing(model, &AppViewModel::isProcessingChanged);
