@@ -16,47 +16,29 @@
 Q_IMPORT_QML_PLUGIN(Optara_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Optara_ViewModelPlugin)
 
-// Qt's animation clock, ticked by a timer as Qt's own is offscreen, and seen by the tests: while
-// it runs, a window draws frame after frame.
+// Qt's animation clock, ticked by a timer as Qt's own is offscreen, so that the tests see whether it
+// runs: while it does, a window draws frame after frame.
 class AnimationClock : public QAnimationDriver {
-    Q_OBJECT
-    Q_PROPERTY(bool running READ isRunning NOTIFY runningChanged)
+    QTimer ticks_;
+    void start() override { QAnimationDriver::start(), ticks_.start(16); }
+    void stop() override { ticks_.stop(), QAnimationDriver::stop(); }
 
   public:
     AnimationClock()
     {
-        ticks_.setInterval(16);
         connect(&ticks_, &QTimer::timeout, this, [this] { advance(); });
-        connect(this, &QAnimationDriver::started, this, &AnimationClock::runningChanged);
-        connect(this, &QAnimationDriver::stopped, this, &AnimationClock::runningChanged);
     }
-
-  signals:
-    void runningChanged();
-
-  protected:
-    void start() override
-    {
-        QAnimationDriver::start();
-        ticks_.start();
-    }
-    void stop() override
-    {
-        ticks_.stop();
-        QAnimationDriver::stop();
-    }
-
-  private:
-    QTimer ticks_;
 };
 
-// The views module, desktop drags (DragEvents), a drop of made-up photos (photoTree), the animation
-// clock (animationClock), the count of symbols parsed (symbolParses()) and ranked lists of any rows
-// (statList()) for the QML tests, with the app's English texts.
+// The views module, desktop drags (DragEvents), a drop of made-up photos (photoTree), whether the
+// animation clock runs (animating()), the count of symbols parsed (symbolParses()) and ranked lists of
+// any rows (statList()) for the QML tests, with the app's English texts.
 class Setup : public QObject {
     Q_OBJECT
+    AnimationClock clock_;
 
   public:
+    Q_INVOKABLE bool animating() const { return clock_.isRunning(); }
     Q_INVOKABLE int symbolParses() const { return optara::SymbolArtwork::shared().parses(); }
 
     // A list of rows given as {label, count}, owned by the caller.
@@ -81,9 +63,7 @@ class Setup : public QObject {
         static const QTemporaryDir photos;
         const auto tree = optara::driver::writePhotoTree(photos.path().toStdString());
         engine->rootContext()->setContextProperty("photoTree", QVariant::fromValue(tree.dropped));
-        static AnimationClock clock;
-        clock.install();
-        engine->rootContext()->setContextProperty("animationClock", &clock);
+        clock_.install();
         engine->rootContext()->setContextProperty("setup", this);
         const auto* english = new optara::Translation(QLocale::c());
         connect(engine, &QObject::destroyed, [english] { delete english; });

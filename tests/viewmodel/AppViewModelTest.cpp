@@ -57,12 +57,6 @@ void writePhoto(const fs::path& file, int i)
                                ByteOrder(i % 2)));
 }
 
-// The files a walk of the locations finds, in its order.
-std::vector<std::string> walked(const std::vector<fs::path>& locations)
-{
-    return gatherFiles(locations);
-}
-
 // The model's photos from the given one on, as their paths.
 std::vector<std::string> paths(const AppViewModel& model, std::size_t from = 0)
 {
@@ -417,7 +411,7 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
         QCOMPARE(log.seen[i], std::pair(i + 1 < log.seen.size(), after));
     // Each photo once, in the order of the walk whatever order the reads
     // ended in, so the same folder always gives the same lists, ties included.
-    QCOMPARE(paths(model, before), walked({big_}));
+    QCOMPARE(paths(model, before), gatherFiles({big_}));
     QCOMPARE(lists(model).first, lists(model).second);
     QVERIFY(lists(model).first[1].size() > 10);
 
