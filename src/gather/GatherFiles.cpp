@@ -169,7 +169,7 @@ void Walk::run(Folder& top, std::vector<std::string>& found)
         std::size_t subfolder = 0;
     };
     std::vector<Frame> stack{{&top}};
-    while (!stack.empty() && !progress_.stopped) {
+    while (!stack.empty()) {
         Frame& frame = stack.back();
         Folder& folder = *frame.folder;
         const bool done = frame.subfolder == folder.subfolders.size();

@@ -408,6 +408,8 @@ class WindowTest : public QObject {
         model->processURLs({QUrl::fromLocalFile(manyPhotos_.path())});
         QTest::keyClick(window, Qt::Key_Escape);
         QVERIFY(!model->isProcessing() && ProcessingRun::waitForReads(std::chrono::seconds(10)));
+        QCoreApplication::sendPostedEvents(); // the run's end, were it not stopped, and then its ranking
+        QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(model->processedImageCount(), shown + tree_.photoCount + 1);
         const auto* flick = findItem(window, "scroll")->property("contentItem").value<QQuickItem*>();

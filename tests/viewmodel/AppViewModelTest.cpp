@@ -403,7 +403,7 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
     model.processURLs({fileUrl(big_)});
     QCOMPARE(log.names, flag); // only the flag before the call returns
     QTRY_VERIFY_WITH_TIMEOUT(!model.isProcessing(), 30000);
-    const auto files = static_cast<qulonglong>(walked({big_}).size());
+    const auto files = static_cast<qulonglong>(gatherFiles({big_}).size());
     QCOMPARE(progress, (QVariantMap{{"filesFound", files}, {"filesRead", files}, {"walking", false}}));
     // The lists are replaced with the batch, which is then announced; the flag drops last.
     QCOMPARE(log.names, oneRun);
