@@ -337,11 +337,11 @@ class WindowTest : public QObject {
                         zone->property("tileProgress").toReal() > 0.9);
             // With the runs' threads held no run can go on: the overlay stays. It speaks in capitals; after a
             // second it shows, and reads out, how far the run is; what is dropped on it is a run of its own.
-            QSemaphore held, release;
+            const auto gate = std::make_shared<std::array<QSemaphore, 2>>(); // held, let go
             for (int i = 0; i < RunThreads::mostThreads; ++i)
-                RunThreads::shared().start([&] { held.release(), release.acquire(); });
-            held.acquire(RunThreads::mostThreads);
-            const auto releaseThreads = qScopeGuard([&] { release.release(RunThreads::mostThreads); });
+                RunThreads::shared().start([gate] { (*gate)[0].release(), (*gate)[1].acquire(); });
+            (*gate)[0].acquire(RunThreads::mostThreads);
+            const auto letGo = qScopeGuard([gate] { (*gate)[1].release(RunThreads::mostThreads); });
             QVERIFY(drag.drop(zone, {10, 10}));
             QTRY_VERIFY(findItem(window, "progressText") != nullptr);
             QVERIFY(showsInCapitals(window, findItem(window, "progressText")));
