@@ -132,14 +132,14 @@ void AppViewModel::cancelRuns()
     runs_.clear();
     freeOnWorker(std::exchange(finished_, {}));
     runsInFlight_ = 0;
-    filesFoundByFinished_ = 0;
+    filesFoundByFinished_ = filesReadByFinished_ = 0;
     isProcessing_ = false;
     emit isProcessingChanged();
 }
 
 QVariantMap AppViewModel::progress() const
 {
-    ProcessingRun::Progress total{filesFoundByFinished_, filesFoundByFinished_, placingRun_};
+    ProcessingRun::Progress total{filesFoundByFinished_, filesReadByFinished_, placingRun_};
     for (const auto& [number, run] : runs_) {
         const ProcessingRun::Progress progress = run->progress();
         total.filesFound += progress.filesFound;
@@ -165,7 +165,9 @@ void AppViewModel::finishRun(std::uint64_t run, std::vector<ImageMetadata> photo
                              std::shared_ptr<const StatsTally> tally)
 {
     if (const auto finishing = runs_.find(run); finishing != runs_.end()) {
-        filesFoundByFinished_ += finishing->second->progress().filesFound;
+        const ProcessingRun::Progress progress = finishing->second->progress();
+        filesFoundByFinished_ += progress.filesFound;
+        filesReadByFinished_ += progress.filesRead;
         runs_.erase(finishing);
     }
     finished_.push_back({std::move(photos), std::move(tally)});
@@ -208,7 +210,7 @@ void AppViewModel::publish(std::shared_ptr<const StatsTally> tally, Lists lists)
     });
     freeOnWorker(std::exchange(tally_, std::move(tally)));
     if (--runsInFlight_ == 0) {
-        filesFoundByFinished_ = 0;
+        filesFoundByFinished_ = filesReadByFinished_ = 0;
         isProcessing_ = false;
         emit isProcessingChanged();
     }

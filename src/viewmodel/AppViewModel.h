@@ -101,8 +101,9 @@ class AppViewModel : public QObject {
     std::uint64_t runsStarted_ = 0;
     // While isProcessing is announced, before the run it announces is in place.
     bool placingRun_ = false;
-    // Files of runs that have read them all but wait to be published.
+    // Files of runs that have ended their reads but wait to be published.
     std::size_t filesFoundByFinished_ = 0;
+    std::size_t filesReadByFinished_ = 0;
 };
 
 } // namespace optara
