@@ -15,7 +15,6 @@ Item {
     readonly property int photoCount: viewModel.processedImageCount
     // The window's browse panel, as the drop zone has it: more photos join those shown.
     property var picker
-    readonly property alias isHovering: dropTarget.isHovering
     readonly property real contentWidth: scroll.availableWidth
 
     // Emitted as Restart empties the view model, with the way Restart had the keys:
