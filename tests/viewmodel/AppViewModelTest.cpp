@@ -345,14 +345,15 @@ void AppViewModelTest::destroyedWhileRunning()
 
 // A run's records are the reader's own, once per mention in the walk's order,
 // over files that fail as they are read (gone, not openable, unreadable, a FIFO
-// that must not block) and many chunks, so chunks end out of order. The run's threads give way to the GUI
-// thread.
+// and an endless device that must not block) and many chunks, so chunks end out of order. The run's threads
+// give way to the GUI thread.
 void AppViewModelTest::recordsAreTheReadersOwnInTheWalksOrderBelowTheGuiThread()
 {
     const fs::path odd = root_ / "odd";
     fs::create_directories(odd / "folder.jpg");
     fs::create_symlink(odd / "gone.jpg", odd / "removed.jpg");
     fs::create_symlink("loop.jpg", odd / "loop.jpg");
+    fs::create_symlink("/dev/zero", odd / "zero.jpg");
     QCOMPARE(::mkfifo((odd / "pipe.jpg").c_str(), 0600), 0);
     writePhoto(odd / "plain.jpg", 1);
     std::vector<fs::path> locations{odd, tree_, OPTARA_CORPUS_DIR}; // a missing corpus: both pass it over
