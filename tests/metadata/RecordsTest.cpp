@@ -19,22 +19,6 @@ ImageMetadata photo(Text make, Text model, Text lens = "Zoom", std::string_view 
                          ImageMetadata::TimePoint(1'700'000s));
 }
 
-// Empty, zero and odd bytes stay apart from absent, in texts and numbers alike.
-TEST(Records, KeepsEveryFieldAsGivenAndAbsenceDistinctFromEmpty)
-{
-    const ImageMetadata::TimePoint when(1'234'567'890s);
-    const ImageMetadata r("/p/\xFE.jpg", "  Ac\0me\xFF\n"sv, "", {}, 35.5, {}, 0, 1.0 / 250, when);
-    EXPECT_EQ(std::tuple(r.url(), r.cameraMake(), r.cameraModel(), r.lensModel(), r.focalLength(),
-                         r.aperture(), r.iso(), r.shutterSpeed(), r.creationDate()),
-              std::tuple("/p/\xFE.jpg"sv, Text("  Ac\0me\xFF\n"sv), Text(""), Text(), 35.5,
-                         std::optional<double>(), 0, 1.0 / 250, when));
-    // Either side of the epoch, the epoch itself, 1900 and 2100.
-    for (const auto since : {-1s, 0s, 1s, -2'208'988'800s, 4'102'444'800s}) {
-        const ImageMetadata::TimePoint date(since);
-        EXPECT_EQ(ImageMetadata("/a.jpg", {}, {}, {}, {}, {}, {}, {}, date).creationDate(), date);
-    }
-}
-
 TEST(Records, CameraAndLensNameRules)
 {
     // clang-format off
