@@ -227,7 +227,7 @@ TEST(ExifReader, ReadsAFileThatRefusesPreadForwardOnly)
     ASSERT_EQ(::pipe(ends), 0);
     EXPECT_EQ(::write(ends[1], photo.data(), photo.size()), ssize_t(photo.size()));
     ::close(ends[1]);
-    exif::FileWindow file(ends[0], photo.size());
+    exif::FileWindow file(ends[0]);
     EXPECT_EQ(describe(exif::readJpeg(file)), "Acme|-|-|-|-|-|-|-");
     ::close(ends[0]);
 }

@@ -14,7 +14,6 @@
 #include <string_view>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace optara::exif {
@@ -87,15 +86,12 @@ std::optional<ExifFields> readFields(std::span<const std::uint8_t> file)
 
 std::optional<ExifFields> readFileFields(const std::filesystem::path& path)
 {
-    // Non-blocking, so that a FIFO or device opens at once and is then turned
-    // away by the regular-file check.
+    // Non-blocking, so that a FIFO or device opens at once and a read of it
+    // ends at once: a folder, a FIFO and a device give no bytes or no image.
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0)
         return std::nullopt;
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0)
-        return std::nullopt;
-    FileWindow source(fd.get(), static_cast<std::uint64_t>(status.st_size));
+    FileWindow source(fd.get());
     return readImage(source);
 }
 

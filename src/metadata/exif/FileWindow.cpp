@@ -7,20 +7,32 @@
 
 namespace optara::exif {
 
+FileWindow::FileWindow(int fd)
+    : fd_(fd), buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(maxRequest + lookAhead))
+{
+    fill(0, 0);
+}
+
 std::optional<std::span<const std::uint8_t>> FileWindow::bytes(std::uint64_t offset, std::uint64_t size)
 {
     if (offset >= start_ && offset - start_ <= length_ && size <= length_ - (offset - start_))
         return std::span<const std::uint8_t>(buffer_.get() + (offset - start_), size);
     if (size > maxRequest || offset > fileSize_ || size > fileSize_ - offset)
         return std::nullopt;
-    if (!buffer_)
-        buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(maxRequest + lookAhead);
-    const std::uint64_t wanted = std::min<std::uint64_t>(size + lookAhead, fileSize_ - offset);
-    start_ = offset;
-    length_ = readAt(offset, static_cast<std::size_t>(wanted));
+    fill(offset, size);
     if (size > length_)
         return std::nullopt;
     return std::span<const std::uint8_t>(buffer_.get(), size);
+}
+
+void FileWindow::fill(std::uint64_t offset, std::uint64_t size)
+{
+    const std::uint64_t wanted = std::min<std::uint64_t>(size + lookAhead, fileSize_ - offset);
+    start_ = offset;
+    length_ = readAt(offset, static_cast<std::size_t>(wanted));
+    if (length_ < wanted)
+        fileSize_ =
+            offset + length_; // a read ends short only at the end, or where the file cannot be read on
 }
 
 std::size_t FileWindow::readAt(std::uint64_t offset, std::size_t size)
