@@ -47,43 +47,6 @@ TEST(Records, CameraAndLensNameRules)
         EXPECT_EQ(photo("Acme", "Z7", lens).lensName(), expected);
 }
 
-// Records built one after another on a thread share a block for each text
-// that recurs, and never one for texts whose bytes differ: each url and text
-// comes back as given, after records of other folders of the same size, of
-// nested ones and of none.
-TEST(Records, ConsecutiveRecordsShareEqualTextsOnly)
-{
-    // clang-format off
-    const std::string_view urls[] = {
-        "/p/1.jpg", "/q/1.jpg", "/p/2.jpg", "/p/q/1.jpg", "/p/", "/a.jpg", "a.jpg", "", "/", "//", "p/q/",
-        "/p\0q/\xFF\0.jpg"sv, "/p\0r/\xFF\0.jpg"sv, "/\xC3/\0"sv,
-    };
-    const std::tuple<Text, Text, Text> cameras[] = {
-        {"Acme", "Z7", "Zoom"}, {"Acme", "Z7", "Zoom"}, {"Acme", "Z8", "Zoom"}, {"Acme", "Z7", {}},
-        {"Acme ", "Z7", "Zoom\0"sv}, {"", "Z7", ""}, {"", {}, "Zoom"}, {"acme", "Acme", "Z7"},
-        {"Le\u0301ica", "L\u00E9ica", "Le\u0301ica"},
-    };
-    // clang-format on
-    std::vector<ImageMetadata> records;
-    for (std::size_t i = 0; i < std::size(urls); ++i)
-        std::apply(
-            [&](Text make, Text model, Text lens) { records.push_back(photo(make, model, lens, urls[i])); },
-            cameras[i % std::size(cameras)]);
-    std::vector<Text> held;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const ImageMetadata& r = records[i];
-        EXPECT_EQ(std::tuple(r.url(), r.cameraMake(), r.cameraModel(), r.lensModel()),
-                  std::tuple_cat(std::tuple(std::string(urls[i])), cameras[i % std::size(cameras)]))
-            << i;
-        held.insert(held.end(), {r.cameraMake(), r.cameraModel(), r.lensModel()});
-    }
-    for (std::size_t i = 0; i < held.size(); ++i)
-        for (std::size_t j = 0; j < i; ++j)
-            if (held[i] && held[j]) {
-                EXPECT_EQ(held[i]->data() == held[j]->data(), *held[i] == *held[j]) << j << " and " << i;
-            }
-}
-
 // Every construction draws a fresh id, so only copies are equal, with equal
 // hashes, NaN and all. Copies and moves keep their texts when the original and
 // every recent text of the thread are gone and their memory is handed out again.
