@@ -30,9 +30,9 @@ void FileWindow::fill(std::uint64_t offset, std::uint64_t size)
     const std::uint64_t wanted = std::min<std::uint64_t>(size + lookAhead, fileSize_ - offset);
     start_ = offset;
     length_ = readAt(offset, static_cast<std::size_t>(wanted));
+    // A read ends short only at the end, or where the file cannot be read on.
     if (length_ < wanted)
-        fileSize_ =
-            offset + length_; // a read ends short only at the end, or where the file cannot be read on
+        fileSize_ = offset + length_;
 }
 
 std::size_t FileWindow::readAt(std::uint64_t offset, std::size_t size)
