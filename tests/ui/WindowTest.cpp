@@ -383,6 +383,7 @@ class WindowTest : public QObject {
         QTRY_COMPARE(processing.count(), in == Way::Drop ? 3 : 2);
         QVERIFY(in != Way::Drop || (dimmed && !reacted && atRest && unread.isEmpty()));
         QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive() && !model->isProcessing());
+        QVERIFY(findItem(window, "dashboard")->hasActiveFocus());     // its keys work at once
         const int shown = in == Way::Drop ? 2 * tree_.photoCount : 3; // a.jpg and the two photos in trip
         QCOMPARE(findItem(window, "photoCount")->property("text").toString(), QString::number(shown));
         // More photos join those shown: dropped on the page, which an accent outline marks while the drag
