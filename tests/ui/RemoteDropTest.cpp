@@ -6,11 +6,8 @@
 #include "WindowDriver.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QQuickWindow>
-#include <QSignalSpy>
-#include <QThreadPool>
 #include <QtTest>
 
 using namespace optara;

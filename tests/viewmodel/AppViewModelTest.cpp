@@ -11,11 +11,6 @@
 #include "RunThreads.h"
 #include "StatsAnalyzer.h"
 
-#include <QProcess>
-#include <QScopeGuard>
-#include <QSemaphore>
-#include <QThreadPool>
-#include <QTimer>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -82,8 +77,7 @@ bool readsEnded()
     return QTest::qWaitFor([&] { return idle() && (QCoreApplication::sendPostedEvents(), idle()); }, 30000);
 }
 
-// The four lists as the views read them, and as computed afresh from the
-// held photos.
+// The four lists as the views read them, and as computed afresh from the held photos.
 std::pair<std::vector<Rows>, std::vector<Rows>> lists(AppViewModel& model)
 {
     const auto& stats = StatsAnalyzer::shared();
@@ -208,11 +202,10 @@ const QStringList flag{"isProcessingChanged"}, oneRun = flag + endOfRun + flag;
 } // namespace
 
 #ifdef __SANITIZE_THREAD__
-// Qt is not instrumented, so ThreadSanitizer sees no hand-off through its pools
-// or queued calls. The Qt calls our code makes at each are wrapped at link
-// time (CMakeLists.txt): a release before, an acquire after, and an acquire
-// where a pooled task begins. One mark for all: it can hide a race that only
-// timing orders, never report one Qt prevents.
+// Qt is not instrumented, so ThreadSanitizer sees no hand-off through its pools or queued calls. The Qt calls
+// our code makes at each are wrapped at link time (CMakeLists.txt): a release before, an acquire after, and
+// an acquire where a pooled task begins. One mark for all: it can hide a race that only timing orders, never
+// report one Qt prevents.
 #include <sanitizer/tsan_interface.h>
 
 static char handOff;
@@ -343,10 +336,9 @@ void AppViewModelTest::destroyedWhileRunning()
     }
 }
 
-// A run's records are the reader's own, once per mention in the walk's order,
-// over files that fail as they are read (gone, not openable, unreadable, a FIFO
-// and an endless device that must not block) and many chunks, so chunks end out of order. The run's threads
-// give way to the GUI thread.
+// A run's records are the reader's own, once per mention in the walk's order, over files that fail as they
+// are read (gone, not openable, unreadable, a FIFO and an endless device that must not block) and many
+// chunks, so chunks end out of order. The run's threads give way to the GUI thread.
 void AppViewModelTest::recordsAreTheReadersOwnInTheWalksOrderBelowTheGuiThread()
 {
     const fs::path odd = root_ / "odd";
@@ -416,9 +408,8 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
     QCOMPARE(lists(model).first, lists(model).second);
     QVERIFY(lists(model).first[1].size() > 10);
 
-    // Folders, files (twice), a name that is not UTF-8 and a host are read;
-    // a URL that is not a file's, a missing file and a file that is not a
-    // JPEG add nothing; a run that adds nothing still ends.
+    // Folders, files (twice), a name that is not UTF-8 and a host are read; a URL that is not a file's, a
+    // missing file and a file that is not a JPEG add nothing; a run that adds nothing still ends.
     for (const QList<QUrl>& urls :
          {QList<QUrl>{fileUrl(tree_ / "notes.txt"), QUrl("https://example.org" + fileUrl(tree_).path())},
           {fileUrl(tree_), fileUrl(tree_ / "sub/c.JpEg"), fileUrl(tree_ / "a.jpg"), fileUrl(tree_ / "a.jpg"),
@@ -457,10 +448,9 @@ void AppViewModelTest::publishesOnceAtTheEndOfEachRunAndClears()
     QVERIFY(log.listsMatched);
 }
 
-// A run that ends while Qt's pool is held ranks its batch with the counts
-// held then; a Restart before that ranking starts makes it stale. The run
-// still lands, ranked over what the Restart left.
-// After a Restart the run lands alone; a cancel leaves the model as it was, at once.
+// A run that ends while Qt's pool is held ranks its batch with the counts held then; a Restart before that
+// ranking starts makes it stale. The run still lands, ranked over what the Restart left. After a Restart the
+// run lands alone; a cancel leaves the model as it was, at once.
 void AppViewModelTest::aRankingBegunBeforeARestartOrACancelIsNeverPublished()
 {
     for (const bool cancel : {false, true}) {

@@ -92,29 +92,17 @@ Rectangle {
             compare(zoneModel.processedImageCount, data.photos)
         }
 
+        // A hovering drag sinks the zone and its tile in; the tile's underdamped spring overshoots, the
+        // zone's critically damped one does not. At rest the springs leave the clock, and the tile's symbol
+        // shows in one more icon with no new parse.
         function test_dropZoneHoverPressesItIn() {
-            // The zone (40..680 by 40..480) sinks 12 into its shadow, the tile 6 more; the tile's
-            // underdamped spring overshoots, the zone's critically damped one does not.
-            const t = findChild(zone, "tile").mapToItem(stage, 0, 0)
-            const points = [[45, 300, Theme.neoCard, stage.color], // the zone's left edge, uncovered
-                            [t.x + 135, t.y + 72, Theme.neoCard, Theme.neoText]] // the tile's right edge
-            // On the left bar of the symbol's frame, wherever the symbol sits.
-            const symbol = findChild(zone, "tileSymbol"), ink = () => symbol.mapToItem(stage, 6, 24)
-            const idle = grabImage(stage), idleInk = ink(), parses = setup.symbolParses()
+            const parses = setup.symbolParses()
             tilePeak = zonePeak = 0
             DragEvents.enter(zone, ["file:///tmp/a.jpg"], Qt.point(300, 200))
             tryCompare(zone, "zoneProgress", 1)
             tryCompare(zone, "tileProgress", 1)
-            const hovering = grabImage(stage), hoveringInk = ink()
-            points.push([idleInk.x, idleInk.y, Theme.neoText], [hoveringInk.x, hoveringInk.y, null, Theme.neoAccent])
-            for (const [x, y, before, after] of points) {
-                verify(!before || Qt.colorEqual(idle.pixel(x, y), before), "idle at " + x + "," + y)
-                verify(!after || Qt.colorEqual(hovering.pixel(x, y), after), "hovering at " + x + "," + y)
-            }
             verify(tilePeak > 1.05, "tile peaked at " + tilePeak)
             verify(zonePeak <= 1.0, "zone peaked at " + zonePeak)
-            // At rest the springs leave the clock; the symbol took every tint, and shows in one more
-            // icon, with no new parse.
             tryVerify(() => !setup.animating())
             createTemporaryObject(tileSymbolAgain, stage)
             grabImage(stage)
