@@ -521,7 +521,7 @@ class WindowTest : public QObject {
         QVERIFY(openPanel(open()) != nullptr);
         QCOMPARE(openDialog()->directory().absolutePath(), QDir::homePath());
         QCOMPARE(namesIn(openDialog(), "sidebar"), places);
-            // A bookmark added while the panel shows joins it.
+        // A bookmark added while the panel shows joins it.
         QVERIFY(writeFile(gtk + "/bookmarks",
                           bookmarks + QUrl::fromLocalFile(photos_.filePath("trip")).toEncoded() + "\n"));
         places.insert(2, "trip");
@@ -710,7 +710,8 @@ class WindowTest : public QObject {
             for (const QString& name : names) {
                 stops.append(findItem(window, objectNames[name]));
                 const QRectF at = sceneRect(stops.last());
-                QVERIFY2(at.left() >= drawnTo && (atLeft ? at.right() < strip.left() : at.left() > strip.right()),
+                QVERIFY2(at.left() >= drawnTo &&
+                             (atLeft ? at.right() < strip.left() : at.left() > strip.right()),
                          qPrintable(name));
                 drawnTo = at.right();
             }
