@@ -15,8 +15,7 @@ using namespace std::literals;
 ImageMetadata photo(Text make, Text model, Text lens = "Zoom", std::string_view url = "/a.jpg",
                     std::optional<double> focal = 50)
 {
-    return ImageMetadata(url, make, model, lens, focal, 2.8, 400, 0.004,
-                         ImageMetadata::TimePoint(1'700'000s));
+    return ImageMetadata(url, make, model, lens, focal, 2.8, 400, 0.004, ImageMetadata::TimePoint());
 }
 
 TEST(Records, CameraAndLensNameRules)
@@ -47,9 +46,9 @@ TEST(Records, CameraAndLensNameRules)
         EXPECT_EQ(photo("Acme", "Z7", lens).lensName(), expected);
 }
 
-// Every construction draws a fresh id, so only copies are equal, with equal
-// hashes, NaN and all. Copies and moves keep their texts when the original and
-// every recent text of the thread are gone and their memory is handed out again.
+// Every construction draws a fresh id, so only copies are equal, with equal hashes, NaN and all. Copies and
+// moves keep their texts when the original and every recent text of the thread are gone and their memory
+// is handed out again.
 TEST(Records, OnlyCopiesAreEqualAndTheyOutliveTheOriginal)
 {
     const std::string url = "/p/" + std::string(40, 'n'), make(40, 'm'), model(40, 'o'), lens(40, 'l');

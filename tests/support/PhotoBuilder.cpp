@@ -92,8 +92,8 @@ Bytes exifSegment(const Bytes& tiff)
 
 Bytes tinyImage()
 {
-    // Quantisation by ones; one component; DC and AC codes of one bit, for
-    // category 0 and EOB; one block (DC difference 0, EOB, padding); EOI.
+    // Quantisation by ones; one component; DC and AC codes of one bit, for category 0 and EOB; one block
+    // (DC difference 0, EOB, padding); EOI.
     Bytes table(65, 1);
     table[0] = 0;
     return concat({segment(0xDB, table),
@@ -117,13 +117,10 @@ Bytes photoJpeg(const PhotoFields& f, ByteOrder order)
     const auto fraction = [&](std::uint16_t tag, const std::optional<Fraction>& v) {
         return v ? b.numbers(tag, Rational, {double(v->first), double(v->second)}) : IfdEntry{};
     };
+    const IfdEntry iso = f.iso ? b.numbers(0x8827, Short, {f.iso->begin(), f.iso->end()}) : IfdEntry{};
     Ifd ifd0{text(0x010F, f.make), text(0x0110, f.model)};
-    Ifd exif{fraction(0x829A, f.exposureTime),
-             fraction(0x829D, f.fNumber),
-             f.iso ? b.numbers(0x8827, Short, {f.iso->begin(), f.iso->end()}) : IfdEntry{},
-             text(0x9003, f.dateTimeOriginal),
-             fraction(0x920A, f.focalLength),
-             text(0xA434, f.lens)};
+    Ifd exif{fraction(0x829A, f.exposureTime), fraction(0x829D, f.fNumber),     iso,
+             text(0x9003, f.dateTimeOriginal), fraction(0x920A, f.focalLength), text(0xA434, f.lens)};
     for (Ifd* ifd : {&ifd0, &exif})
         std::erase_if(*ifd, [](const IfdEntry& e) { return e.tag == 0; });
     return jpeg({exifSegment(b.block(ifd0, exif.empty() ? std::nullopt : std::optional(exif)))});

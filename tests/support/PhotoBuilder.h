@@ -28,8 +28,7 @@ struct PhotoFields {
     std::optional<std::string> dateTimeOriginal{};   // Exif 0x9003
 };
 
-// SOI, APP1 "Exif" with IFD0 and, when any of its fields is set, the Exif
-// IFD, then a tiny decodable image and EOI.
+// SOI, APP1 "Exif" with IFD0 and, when any of its fields is set, the Exif IFD; then tinyImage().
 Bytes photoJpeg(const PhotoFields& fields, ByteOrder order = ByteOrder::Little);
 void writeBytes(const std::filesystem::path& file, const Bytes& bytes);
 
