@@ -30,14 +30,6 @@ Rectangle {
         name: "Views"
         when: windowShown
 
-        property real tilePeak: 0
-        property real zonePeak: 0
-        Connections {
-            target: zone
-            function onTileProgressChanged() { test.tilePeak = Math.max(test.tilePeak, zone.tileProgress) }
-            function onZoneProgressChanged() { test.zonePeak = Math.max(test.zonePeak, zone.zoneProgress) }
-        }
-
         // Four photos: two cameras, three lenses, three focal lengths, four apertures.
         function initTestCase() {
             dashboardModel.processURLs(photoTree)
@@ -76,7 +68,6 @@ Rectangle {
                 { tag: "files and a folder", urls: photoTree, photos: 4 },
                 { tag: "web links skipped", urls: ["https://e.com/x.jpg", photoTree[0]], photos: 1 },
                 { tag: "only web links: refused", urls: ["https://e.com/x.jpg"], photos: 0 },
-                { tag: "no urls: refused", urls: [], photos: 0 },
             ]
         }
 
@@ -92,17 +83,13 @@ Rectangle {
             compare(zoneModel.processedImageCount, data.photos)
         }
 
-        // A hovering drag sinks the zone and its tile in; the tile's underdamped spring overshoots, the
-        // zone's critically damped one does not. At rest the springs leave the clock, and the tile's symbol
-        // shows in one more icon with no new parse.
+        // A hovering drag sinks the zone and its tile in. At rest the springs leave the clock, and the tile's
+        // symbol shows in one more icon with no new parse.
         function test_dropZoneHoverPressesItIn() {
             const parses = setup.symbolParses()
-            tilePeak = zonePeak = 0
             DragEvents.enter(zone, ["file:///tmp/a.jpg"], Qt.point(300, 200))
             tryCompare(zone, "zoneProgress", 1)
             tryCompare(zone, "tileProgress", 1)
-            verify(tilePeak > 1.05, "tile peaked at " + tilePeak)
-            verify(zonePeak <= 1.0, "zone peaked at " + zonePeak)
             tryVerify(() => !setup.animating())
             createTemporaryObject(tileSymbolAgain, stage)
             grabImage(stage)
