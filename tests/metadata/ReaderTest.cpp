@@ -201,8 +201,8 @@ TEST(ExifReader, ReadsWhatDecodersOpenAndLosesOnlyWhatIsBroken)
     }
 }
 
-// A file that refuses pread, as gvfs serves FTP through FUSE, is read on as a
-// stream past what the marker walk steps over.
+// A file that refuses pread, as gvfs serves FTP through FUSE, is read on as a stream past what the marker
+// walk steps over.
 TEST(ExifReader, ReadsAFileThatRefusesPreadForwardOnly)
 {
     const TiffBuilder b;
@@ -216,8 +216,7 @@ TEST(ExifReader, ReadsAFileThatRefusesPreadForwardOnly)
     ::close(ends[0]);
 }
 
-// Each value, under the lens, exposure time and ISO tags at once: a field
-// takes only values of its own kind.
+// Each value, under the lens, exposure time and ISO tags at once: a field takes only values of its own kind.
 TEST(ExifReader, FieldsTakeOnlyTheirOwnKindOfValueInEitherByteOrder)
 {
     // clang-format off

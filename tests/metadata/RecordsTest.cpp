@@ -24,11 +24,9 @@ TEST(Records, CameraAndLensNameRules)
     // Unicode white space, canonical equivalence, combining marks, NUL and undecodable bytes last.
     const std::tuple<Text, Text, std::string> cameras[] = {
         {"Acme", "Acme Z7", "Acme Z7"},                    {"ACME", "Z7", "ACME Z7"},
-        {"ACME CORP", "ACME Z7", "ACME CORP ACME Z7"},     {"Acme", "acme z7", "Acme acme z7"},
-        {{}, "Z7", "Z7"},                                  {"Acme", {}, "Unknown Camera"},
-        {{}, {}, "Unknown Camera"},                        {"Acme", "Unknown Camera", "Unknown Camera"},
-        {"Acme", "unknown camera", "Acme unknown camera"}, {" \t\n", "Z7", "Z7"},
-        {"", "Z7", "Z7"},                                  {"Acme", "Z7 by Acme", "Acme Z7 by Acme"},
+        {"Acme", "acme z7", "Acme acme z7"},               {{}, "Z7", "Z7"},
+        {"Acme", {}, "Unknown Camera"},                    {"Acme", "Unknown Camera", "Unknown Camera"},
+        {" \t\n", "Z7", "Z7"},                             {"Acme", "Z7 by Acme", "Acme Z7 by Acme"},
         {"Acme", " \r\n", "Acme "},                        {"Acme\v\f", "\u2029Z7 ", "Acme Z7"},
         {"\u00A0 Acme\u2028", "\tAcme Z7\u3000\u0085", "Acme Z7"}, {"\xFF", "Z7 \xC3", "\xFF Z7 \xC3"},
         {"Le\u0301ica", "L\u00E9ica M6", "L\u00E9ica M6"}, {"E", "E\u20DD Mark", "E E\u20DD Mark"},

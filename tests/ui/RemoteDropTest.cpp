@@ -28,7 +28,7 @@ class RemoteDropTest : public QObject {
 
     // Served, a remote folder resolves to the mount's path and its photos read; typed into the browse
     // dialog's name field, its folder opens there. Unserved, it is passed over.
-    void remoteFolderIsResolvedDroppedReadAndTyped()
+    void remoteFolderIsResolvedReadAndTyped()
     {
         QCOMPARE(VirtualFileSystem::canRead(url_), served_);
         QList<QUrl> files{QUrl("unset:")};
@@ -40,7 +40,6 @@ class RemoteDropTest : public QObject {
             return;
         const QString mount = qEnvironmentVariable("XDG_RUNTIME_DIR") + "/gvfs/";
         QVERIFY2(files[0].toLocalFile().startsWith(mount), qPrintable(files[0].toString()));
-        QVERIFY(QDir(files[0].toLocalFile()).exists("trip/day2"));
 
         AppViewModel model;
         QSignalSpy processing(&model, &AppViewModel::isProcessingChanged);

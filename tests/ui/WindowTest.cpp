@@ -46,10 +46,7 @@ const QTemporaryDir userFolders;
             qputenv("XDG_RUNTIME_DIR",
                     runtime == "empty" ? "" : userFolders.filePath("TMPDIR/none").toLocal8Bit());
     }
-    // No desktop's title-bar layout unless a test gives one; GNOME's is then read from a
-    // key file of the test's own.
-    qunsetenv("XDG_CURRENT_DESKTOP");
-    qputenv("GSETTINGS_BACKEND", "keyfile");
+    qunsetenv("XDG_CURRENT_DESKTOP"); // no desktop's title-bar layout unless a test gives one
     prepareReadOnlySession();
     followDesktopTextAntialiasing();
     return true;
@@ -96,13 +93,6 @@ QStringList listedNames(QFileDialog* dialog)
     QStringList names = namesIn(dialog, "listView");
     names.sort();
     return names;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
 }
 
 QRectF sceneRect(const QQuickItem* item)
@@ -285,15 +275,14 @@ class WindowTest : public QObject {
         QTest::keyClick(window, Qt::Key_Tab);
         QVERIFY(browse->property("visualFocus").toBool());
         QSignalSpy processing(model, &AppViewModel::isProcessingChanged);
-        bool dimmed = false, reacted = true, atRest = false;
+        bool reacted = true, atRest = false;
         QString unread = "not probed";
-        // As a drop's run starts the overlay dims the window over a drop zone at rest; nothing beneath
-        // takes a drag, key or click.
+        // As a drop's run starts the overlay covers a drop zone at rest; nothing beneath takes a drag, key or
+        // click.
         const auto duringTheRun = [&] {
             unread = unreadElements(window, 0, 0);
             atRest =
                 zone->property("zoneProgress").toReal() == 0 && zone->property("tileProgress").toReal() == 0;
-            dimmed = qGray(grab(window).pixel(5, window->height() - 5)) < 80;
             DragHelper blocked;
             blocked.enter(zone, tree_.dropped, {10, 10});
             reacted = zone->property("isHovering").toBool();
@@ -337,8 +326,7 @@ class WindowTest : public QObject {
             press(window, browse, in);
             QFileDialog* dialog = nullptr;
             QTRY_VERIFY((dialog = openDialog()) != nullptr);
-            // Dressed as the window: flat Fusion frames in its colours and type, the desktop's icons
-            // (offscreen, Qt knows no icon folders).
+            // Dressed as the window: flat Fusion frames in its colours and type.
             const auto* theme = window->findChild<PhotoPicker*>()->property("theme").value<QObject*>();
             QVERIFY(theme != nullptr);
             QCOMPARE(
@@ -347,7 +335,6 @@ class WindowTest : public QObject {
                 (QStringList{"fusion", theme->property("neoBackground").value<QColor>().name(),
                              theme->property("neoAccent").value<QColor>().name(),
                              theme->property("defaultFamily").toString()}));
-            QVERIFY(QGuiApplication::platformName() == "offscreen" || QIcon::hasThemeIcon("folder"));
             dialog->setDirectory(photos_.path());
             QTRY_COMPARE(listedNames(dialog), (QStringList{"B.JPG", "a.jpg", "trip"}));
             // Typed names enable Open; one click on it, as the window system delivers it, or Return takes
@@ -363,7 +350,7 @@ class WindowTest : public QObject {
         }
         // One run, on then off; a drop is followed by one onto the overlay.
         QTRY_COMPARE(processing.count(), in == Way::Drop ? 3 : 2);
-        QVERIFY(in != Way::Drop || (dimmed && !reacted && atRest && unread.isEmpty()));
+        QVERIFY(in != Way::Drop || (!reacted && atRest && unread.isEmpty()));
         QTRY_VERIFY(findItem(window, "dashboard") != nullptr && window->isActive() && !model->isProcessing());
         QVERIFY(findItem(window, "dashboard")->hasActiveFocus());     // its keys work at once
         const int shown = in == Way::Drop ? 2 * tree_.photoCount : 3; // a.jpg and the two photos in trip
@@ -495,8 +482,7 @@ class WindowTest : public QObject {
         dialog->setDirectory(own.path());
         QTRY_COMPARE(listedNames(dialog), (QStringList{"album", "keep.jpg"}));
         auto* newFolder = dialog->findChild<QToolButton*>(QStringLiteral("newFolderButton"));
-        QVERIFY2(newFolder != nullptr, "Qt's file dialog has no newFolderButton");
-        QVERIFY(!newFolder->isVisible());
+        QVERIFY(newFolder != nullptr && !newFolder->isVisible());
 
         auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
         const auto indexOf = [view](const QString& name) {
@@ -526,7 +512,6 @@ class WindowTest : public QObject {
         }
         dialog->reject();
         QCOMPARE(QDir(own.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
-        QVERIFY(QDir(own.filePath(QStringLiteral("album"))).isEmpty());
     }
 
     void placementCentresTheFirstWindowAndCascadesWithinTheScreen()
@@ -552,13 +537,15 @@ class WindowTest : public QObject {
               {u"close:minimize:maximize", {"close"}, {}}})
             QCOMPARE(ControlLayout::fromGnome(layout), (ControlLayout{left, right}));
         // The config folder is the session's, which must end empty: what is written here is removed.
-        const QString kwinrc = qEnvironmentVariable("XDG_CONFIG_HOME") + "/kwinrc";
+        QFile kwinrc(qEnvironmentVariable("XDG_CONFIG_HOME") + "/kwinrc");
         const auto removeSettings = qScopeGuard([&] {
             qunsetenv("XDG_CURRENT_DESKTOP");
-            QFile::remove(kwinrc);
+            kwinrc.remove();
         });
         qputenv("XDG_CURRENT_DESKTOP", "KDE");
-        QVERIFY(writeFile(kwinrc, "[org.kde.kdecoration2]\nButtonsOnLeft=MXS\nButtonsOnRight=HAIX"));
+        QVERIFY(kwinrc.open(QIODevice::WriteOnly) &&
+                kwinrc.write("[org.kde.kdecoration2]\nButtonsOnLeft=MXS\nButtonsOnRight=HAIX") > 0);
+        kwinrc.close();
         WindowManager manager(engine_);
         QQuickWindow* window = open(manager);
         grab(window); // lays the rows out
@@ -597,7 +584,6 @@ class WindowTest : public QObject {
         const QStringList english = capture(QLocale(QLocale::English, QLocale::UnitedStates));
         QVERIFY2(!english.isEmpty(), "the dashboard never showed");
         for (const auto& [locale, german] : {std::pair{QLocale(QLocale::German, QLocale::Germany), true},
-                                             {QLocale(QLocale::German, QLocale::Austria), true},
                                              {QLocale(QLocale::French, QLocale::France), false}}) {
             const QStringList texts = capture(locale);
             QCOMPARE(texts.size(), english.size());
@@ -622,11 +608,11 @@ class WindowTest : public QObject {
     }
 
   private:
-    // Presses a button by the keys it has, the mouse, or assistive technology's Press action.
+    // Presses a button by its Return key, the mouse, or assistive technology's Press action.
     static void press(QQuickWindow* window, QQuickItem* button, Way way)
     {
         if (way == Way::Keys)
-            QTest::keyClick(window, Qt::Key_Space);
+            QTest::keyClick(window, Qt::Key_Return);
         else if (way == Way::Mouse)
             QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(button).toPoint());
         else
@@ -663,8 +649,7 @@ class WindowTest : public QObject {
         texts += textsOf(window->contentItem());
         for (const char* name : {"closeControl", "minimiseControl", "maximiseControl"})
             texts.append(findItem(window, name)->property("label").toString());
-        // What a screen reader says of a row, "Canon EOS R6, 1201 photos", and of the panel is translated
-        // too.
+        // What a screen reader says of a row, "Canon EOS R6, 1201 photos", and of the page, too.
         QAccessible::setActive(true);
         for (const char* name : {"statRow", "scroll", "scrollBarAccess"})
             texts.append(

@@ -320,11 +320,10 @@ void AppViewModelTest::readAheadAsksForTheHeadsOfFilesNotInMemory()
 // tests after it find the threads and the event loop in working order.
 void AppViewModelTest::destroyedWhileRunning()
 {
-    const int mentions = 30;
     for (const bool reading : {false, true}) {
         FileOpenCounter opens(big_);
         auto* model = new AppViewModel;
-        model->processURLs(QList<QUrl>(mentions, fileUrl(big_)));
+        model->processURLs(QList<QUrl>(30, fileUrl(big_)));
         // Deleted as soon as files are read, past the read-ahead's look at each
         // chunk's last file: early in a chunk.
         for (pollfd opened{opens.fd.get(), POLLIN, 0}; reading && opens.opened() < 16;)
