@@ -569,14 +569,17 @@ class WindowTest : public QObject {
         QCOMPARE(window->position(), before + QPoint(40, 30));
     }
 
-    // Qt Quick draws in software where OpenGL would: a GPU's renderer keeps OpenGL.
-    void softwareDrawsWhereNoGpuDoes()
+    // Qt Quick draws in software where OpenGL would, a GPU's renderer keeping OpenGL, and its text grey where
+    // fontconfig names no RGB sub-pixels.
+    void drawingFollowsTheMachine()
     {
         for (const auto& [renderer, software] :
              {std::pair{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
               {"", true},
               {"AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false}})
             QVERIFY2(drawsInSoftware(renderer) == software, renderer);
+        const std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)> none(FcConfigCreate(), &FcConfigDestroy);
+        QCOMPARE(textAntialiasing(none.get()), "gray");
     }
 
     void textsFollowTheLocale()

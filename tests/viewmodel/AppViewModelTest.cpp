@@ -69,8 +69,7 @@ QUrl fileUrl(const fs::path& path, const QByteArray& host = {})
                              QByteArray::fromStdString(path.native()).toPercentEncoding("/"));
 }
 
-// Runs the event loop until no run reads any more: every slice that ended has
-// posted its result once the pool is idle, and collecting those may start more.
+// Runs the event loop until no run reads: ended slices post once the pool idles; collecting may start more.
 bool readsEnded()
 {
     const auto idle = [] { return ProcessingRun::waitForReads(std::chrono::milliseconds(0)); };
@@ -97,8 +96,7 @@ std::pair<std::vector<Rows>, std::vector<Rows>> lists(AppViewModel& model)
     return result;
 }
 
-// Every change announced, in order, with isProcessing and the count seen
-// then, and whether the lists were those of the photos held at every reset.
+// Each change announced, in order, with isProcessing and the count then; whether lists matched at each reset.
 struct SignalLog {
     QStringList names;
     std::vector<std::pair<bool, int>> seen;
@@ -171,8 +169,7 @@ long storageReadBytes()
     return -1;
 }
 
-// Drops the files' pages from the page cache, then reads the first: false
-// where that needs no storage read, as the files stay in memory.
+// Drops the files from the page cache, then reads the first: false where that needs no storage read.
 bool dropFromMemory(const std::vector<std::string>& files)
 {
     for (const std::string& file : files) {
