@@ -23,9 +23,6 @@ class MountedVolumes : public QObject {
     // The volumes of the mount table first, then gvfs's, each once.
     QList<UserPlace> places() const;
 
-    // What a file manager calls a gvfs mount by its folder's name, as in
-    // "smb-share:server=nas,share=photos" -> "photos on nas"; an unknown form keeps the folder's name.
-    static QString gvfsMountName(const QString& folder);
     // What a file manager calls a folder in a gvfs mount, the mount's name and the path within it,
     // as in ".../gvfs/smb-share:server=nas,share=photos/2024" -> "photos on nas/2024"; empty for a
     // folder outside gvfs's FUSE folder. By its path alone, so the mount is never asked.
@@ -35,6 +32,9 @@ class MountedVolumes : public QObject {
     void changed();
 
   private:
+    // What a file manager calls a gvfs mount by its folder's name, as in
+    // "smb-share:server=nas,share=photos" -> "photos on nas"; an unknown form keeps the folder's name.
+    static QString gvfsMountName(const QString& folder);
     void readMountTable();
     void listGvfsMounts();
 
